@@ -1,0 +1,88 @@
+#include "core/image.h"
+
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include "core/check.h"
+#include "core/error.h"
+
+namespace orx {
+namespace {
+
+// Where data() points when there are no pixels, so callers never see null.
+uint8_t noPixels[1];
+
+// Objects above PTRDIFF_MAX bytes break pointer arithmetic; refuse them even
+// where the allocator would try.
+size_t checkedByteCount(const PixelFormatInfo& format, size_t width, size_t height) {
+    check::imageSize(format, width, height);
+    const size_t bytes = format.imageByteCount(width, height);
+    if (bytes > static_cast<size_t>(PTRDIFF_MAX)) {
+        fail(TARN_LUX_RETURN_CODE_OUT_OF_RANGE, "an image of ", width, " x ", height, " ", format.text, " needs ",
+             bytes, " bytes, more than memory can hold");
+    }
+    return bytes;
+}
+
+}  // namespace
+
+Image::Image() noexcept : format_(&pixelFormats()[0]), data_(noPixels) {}
+
+Image::Image(TARN_LUX_PixelFormatName format, size_t width, size_t height) : Image() {
+    const PixelFormatInfo& info = orx::formatInfo(format);
+    const size_t bytes = checkedByteCount(info, width, height);
+    if (bytes > 0) {
+        // calloc: large blocks come straight from the kernel already zeroed,
+        // without touching every page here.
+        owned_.reset(static_cast<uint8_t*>(std::calloc(bytes, 1)));
+        if (owned_ == nullptr) {
+            fail(TARN_LUX_RETURN_CODE_ERROR, "could not allocate ", bytes, " bytes for an image of ", width, " x ",
+                 height, " ", info.text);
+        }
+        data_ = owned_.get();
+    }
+    format_ = &info;
+    width_ = width;
+    height_ = height;
+    byteCount_ = bytes;
+}
+
+Image::Image(Image&& other) noexcept : Image() { *this = std::move(other); }
+
+Image& Image::operator=(Image&& other) noexcept {
+    if (this == &other) return *this;
+    format_ = std::exchange(other.format_, &pixelFormats()[0]);
+    width_ = std::exchange(other.width_, 0);
+    height_ = std::exchange(other.height_, 0);
+    byteCount_ = std::exchange(other.byteCount_, 0);
+    timestamp_ = std::exchange(other.timestamp_, 0);
+    owned_ = std::move(other.owned_);
+    data_ = std::exchange(other.data_, noPixels);
+    return *this;
+}
+
+Image Image::overMemory(TARN_LUX_PixelFormatName format, size_t width, size_t height, uint8_t* memory,
+                        size_t memorySize) {
+    const PixelFormatInfo& info = orx::formatInfo(format);
+    const size_t bytes = checkedByteCount(info, width, height);
+    check::buffer(memory, memorySize, bytes, "buffer");
+    Image image;
+    image.format_ = &info;
+    image.width_ = width;
+    image.height_ = height;
+    image.byteCount_ = bytes;
+    if (bytes > 0) image.data_ = memory;
+    return image;
+}
+
+Image Image::clone() const {
+    Image copy(format(), width_, height_);
+    if (byteCount_ > 0) std::memcpy(copy.data_, data_, byteCount_);
+    copy.timestamp_ = timestamp_;
+    return copy;
+}
+
+size_t Image::rowBytes() const noexcept { return format_->isYUV() ? width_ : width_ * format_->bytesPerPixel(); }
+
+}  // namespace orx
