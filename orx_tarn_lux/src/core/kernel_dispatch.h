@@ -1,0 +1,28 @@
+// Chooses between the vectorised kernels and their scalar references.
+//
+// Every kernel has a plain scalar version that defines its result. A fast
+// version, where one exists, handles as much of a row as its vector width
+// allows and the scalar version finishes the row, so both must give the same
+// bytes; tests compare them over many sizes.
+#pragma once
+
+namespace orx {
+
+// True when the fast kernels may run: the processor has the instructions they
+// are compiled for (AVX2), and scalar execution was not forced, either by the
+// environment variable TARN_LUX_FORCE_SCALAR=1 or by setForceScalar(true).
+bool useFastKernels();
+
+// Lets tests run the same operation on both paths within one process.
+void setForceScalar(bool force);
+
+}  // namespace orx
+
+// Marks a function compiled for AVX2; call it only when useFastKernels() says so.
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#define ORX_HAVE_FAST_KERNELS 1
+#define ORX_FAST_TARGET __attribute__((target("avx2")))
+#else
+#define ORX_HAVE_FAST_KERNELS 0
+#define ORX_FAST_TARGET
+#endif

@@ -1,0 +1,162 @@
+#include "core/parallel.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace orx {
+namespace {
+
+// Upper bound for TARN_LUX_THREADS: more threads than this only adds
+// scheduling cost on the machines the library targets.
+constexpr size_t kMaxThreads = 256;
+// More chunks than threads lets a thread that finishes early take over work
+// from one that was descheduled, without making chunks too small to amortise.
+constexpr size_t kChunksPerThread = 4;
+
+size_t configuredThreadCount() {
+    if (const char* text = std::getenv("TARN_LUX_THREADS")) {
+        char* end = nullptr;
+        const unsigned long value = std::strtoul(text, &end, 10);
+        if (end != text && *end == '\0' && value > 0)
+            return std::min<size_t>(value, kMaxThreads);
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+struct Job {
+    const std::function<void(size_t, size_t)>* body;
+    size_t rows;
+    size_t chunkRows;
+    size_t chunkCount;
+    std::atomic<size_t> nextChunk{0};
+    std::atomic<size_t> finishedChunks{0};
+    std::mutex mutex;
+    std::condition_variable allFinished;
+
+    // Runs chunks until none is left unclaimed; returns once this thread has
+    // no more work, not when the job is complete.
+    void work() {
+        for (;;) {
+            const size_t chunk = nextChunk.fetch_add(1, std::memory_order_relaxed);
+            if (chunk >= chunkCount) return;
+            const size_t begin = chunk * chunkRows;
+            (*body)(begin, std::min(rows, begin + chunkRows));
+            if (finishedChunks.fetch_add(1, std::memory_order_acq_rel) + 1 == chunkCount) {
+                std::lock_guard<std::mutex> lock(mutex);
+                allFinished.notify_all();
+            }
+        }
+    }
+
+    void waitUntilFinished() {
+        std::unique_lock<std::mutex> lock(mutex);
+        allFinished.wait(lock, [this] {
+            return finishedChunks.load(std::memory_order_acquire) == chunkCount;
+        });
+    }
+};
+
+class ThreadPool {
+public:
+    explicit ThreadPool(size_t threads) : threads_(threads) {
+        // The calling thread is one of the threads of every job.
+        for (size_t i = 1; i < threads; ++i) workers_.emplace_back([this] { workerLoop(); });
+    }
+
+    ~ThreadPool() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stopping_ = true;
+        }
+        wakeUp_.notify_all();
+        for (auto& worker : workers_) worker.join();
+    }
+
+    size_t threads() const { return threads_; }
+
+    // Offers the job to up to `helpers` idle workers. A worker that takes an
+    // entry after the job ran out of chunks just drops it.
+    void offer(const std::shared_ptr<Job>& job, size_t helpers) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            for (size_t i = 0; i < helpers; ++i) queue_.push_back(job);
+        }
+        if (helpers == 1)
+            wakeUp_.notify_one();
+        else
+            wakeUp_.notify_all();
+    }
+
+private:
+    void workerLoop() {
+        for (;;) {
+            std::shared_ptr<Job> job;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wakeUp_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+                if (stopping_) return;
+                job = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            job->work();
+        }
+    }
+
+    size_t threads_;
+    std::vector<std::thread> workers_;
+    std::mutex mutex_;
+    std::condition_variable wakeUp_;
+    std::deque<std::shared_ptr<Job>> queue_;
+    bool stopping_ = false;
+};
+
+ThreadPool& pool() {
+    static ThreadPool instance(configuredThreadCount());
+    return instance;
+}
+
+std::atomic<size_t> threadLimit{0};
+
+}  // namespace
+
+size_t threadCount() {
+    const size_t limit = threadLimit.load(std::memory_order_relaxed);
+    const size_t all = pool().threads();
+    return limit == 0 ? all : std::min(limit, all);
+}
+
+void setThreadLimit(size_t threads) { threadLimit.store(threads, std::memory_order_relaxed); }
+
+void parallelFor(size_t rows, size_t grain, const std::function<void(size_t, size_t)>& body) {
+    if (rows == 0) return;
+    grain = std::max<size_t>(grain, 1);
+    const size_t threads = threadCount();
+    if (threads == 1 || rows <= grain) {
+        body(0, rows);
+        return;
+    }
+    const size_t wanted = threads * kChunksPerThread;
+    const size_t chunkRows = std::max(grain, (rows + wanted - 1) / wanted);
+    const size_t chunkCount = (rows + chunkRows - 1) / chunkRows;
+    if (chunkCount == 1) {
+        body(0, rows);
+        return;
+    }
+    auto job = std::make_shared<Job>();
+    job->body = &body;
+    job->rows = rows;
+    job->chunkRows = chunkRows;
+    job->chunkCount = chunkCount;
+    pool().offer(job, std::min(threads - 1, chunkCount - 1));
+    job->work();
+    job->waitUntilFinished();
+}
+
+}  // namespace orx
