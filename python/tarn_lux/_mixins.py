@@ -1,0 +1,1 @@
+"""Pythonic extras mixed into the generated proxy classes."""

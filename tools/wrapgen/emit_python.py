@@ -1,0 +1,85 @@
+"""Emits the proxy classes users import, from the same descriptions."""
+
+import keyword
+
+
+def pyrepr(text):
+    return repr(text)
+
+
+def method_name(f):
+    prefix = f.cls.name + "_"
+    return f.name[len(prefix):] if f.name.startswith(prefix) else f.name
+
+
+def proxy_module(module, mixins):
+    out = ['"""Proxy classes over the extension module; generated, do not edit."""', "",
+           "import builtins as _builtins", "",
+           "from . import _tarn_lux_python_interface as _lib"]
+    if mixins:
+        out.append("from . import _mixins")
+    out += ["", "",
+            "def _swig_repr(self):",
+            "    try:",
+            "        strthis = 'proxy of ' + repr(self.this)",
+            "    except _builtins.Exception:",
+            "        strthis = ''",
+            "    return '<%s.%s; %s >' % (self.__class__.__module__, self.__class__.__name__, strthis)",
+            "", "",
+            "_thisown = property(lambda self: self.this.own(), lambda self, value: self.this.own(value),",
+            "                    doc='The membership flag')", ""]
+    for cls in module.classes:
+        out += ["", *class_source(cls, mixins), f"_lib.{cls.name}_swigregister({cls.pyname})", ""]
+    for f in module.free.functions:
+        out.append(f"{f.name} = _lib.{f.name}" if not f.name.startswith("__") else "")
+    return "\n".join(out) + "\n"
+
+
+def class_source(cls, mixins):
+    bases = [f"_mixins.{m}" for m in mixins.get(cls.name, [])] + [b.pyname for b in cls.bases]
+    if not cls.bases:
+        bases.append("_builtins.Exception" if getattr(cls, "is_exception", False) else "object")
+    lines = [f"class {cls.pyname}({', '.join(bases)}):"]
+    if cls.doc:
+        lines.append(f"    {pyrepr(cls.doc)}")
+    lines.append("    thisown = _thisown")
+    if cls.name not in mixins and not getattr(cls, "is_exception", False):
+        lines.append("    __repr__ = _swig_repr")
+    names = {f.name for f in cls.functions}
+    ctor = f"new_{cls.name}"
+    if getattr(cls, "is_exception", False):
+        lines += ["", "    def __init__(self, *args):", "        _builtins.Exception.__init__(self, *args)"]
+        if ctor in names:
+            lines += ["        if len(args) == 1 and isinstance(args[0], str):",
+                      f"            _lib.{cls.name}_swiginit(self, _lib.{ctor}(args[0]))"]
+    elif ctor in names:
+        lines += ["", "    def __init__(self, *args):", f"        _lib.{cls.name}_swiginit(self, _lib.{ctor}(*args))"]
+    else:
+        lines += ["", "    def __init__(self, *args, **kwargs):",
+                  "        raise AttributeError('No constructor defined')"]
+    if f"delete_{cls.name}" in names:
+        lines.append(f"    __swig_destroy__ = _lib.delete_{cls.name}")
+    for name, getter, setter, doc in cls.properties:
+        lines.append(f"    {name} = property(_lib.{getter.name}, _lib.{setter.name}, doc={pyrepr(doc or '')})")
+    for f in cls.functions:
+        if f.kind in ("ctor", "dtor", "register", "init", "property-get", "property-set"):
+            continue
+        name = method_name(f)
+        if keyword.iskeyword(name):
+            name += "_"
+        lines.append("")
+        if f.kind == "static":
+            lines.append("    @staticmethod")
+            lines.append(f"    def {name}(*args):")
+            call = f"_lib.{f.name}(*args)"
+        else:
+            lines.append(f"    def {name}(self, *args):")
+            call = f"_lib.{f.name}(self, *args)"
+        if f.doc:
+            lines.append(f"        {pyrepr(f.doc)}")
+        lines.append(f"        return {call}")
+    for op in getattr(cls, "module_comparisons", ()):
+        lines += ["", f"    def {op}(self, other):", f"        return _lib.{op}(self, other)"]
+    if getattr(cls, "module_comparisons", ()):
+        lines.append("    __hash__ = None")
+    return lines
