@@ -1,0 +1,31 @@
+"""Puts the built package on sys.path: <build>/python, where <build> comes
+from TARN_LUX_BUILD_DIR (default: build/ at the top of the repository)."""
+
+import os
+import pathlib
+import sys
+
+import pytest
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+BUILD = pathlib.Path(os.environ.get("TARN_LUX_BUILD_DIR", ROOT / "build"))
+if not BUILD.is_absolute():
+    BUILD = ROOT / BUILD
+PACKAGE_PARENT = BUILD / "python"
+REFERENCE = ROOT.parent / "shared" / "reference"
+sys.path.insert(0, str(PACKAGE_PARENT))
+
+
+@pytest.fixture(scope="session")
+def m():
+    """The flat extension module."""
+    import tarn_lux  # noqa: F401  (registers the proxy classes)
+    from tarn_lux import _tarn_lux_python_interface
+    return _tarn_lux_python_interface
+
+
+@pytest.fixture(scope="session")
+def t():
+    """The proxy package users import."""
+    import tarn_lux
+    return tarn_lux
