@@ -1,1 +1,119 @@
 """Pythonic extras mixed into the generated proxy classes."""
+
+import numpy as _np
+
+
+def _flat():
+    from . import _tarn_lux_python_interface
+    return _tarn_lux_python_interface
+
+
+# numpy element types and channel counts of the unpacked formats that map
+# one-to-one onto an array (height, width[, channels]).
+_ARRAY_FORMATS = {
+    (_np.dtype(_np.uint8), 1): "Mono8",
+    (_np.dtype(_np.uint8), 3): "RGB8",
+    (_np.dtype(_np.uint8), 4): "RGBa8",
+    (_np.dtype(_np.uint16), 1): "Mono12",
+    (_np.dtype(_np.uint16), 3): "RGB12",
+    (_np.dtype(_np.uint16), 4): "RGBa12",
+}
+
+
+class ImageMixin:
+    """Conveniences for images: a short repr, numpy in and out, equality."""
+
+    def __repr__(self):
+        try:
+            return "<Image %dx%d %s>" % (self.Width(), self.Height(), self.PixelFormat().Name())
+        except Exception:  # noqa: BLE001 - a deleted image still prints
+            return "<Image (invalid)>"
+
+    def __eq__(self, other):
+        return _flat().Image___eq__(self, other)
+
+    def __ne__(self, other):
+        return _flat().Image___ne__(self, other)
+
+    __hash__ = None
+
+    @property
+    def shape(self):
+        """(height, width) in pixels."""
+        return (self.Height(), self.Width())
+
+    def to_numpy(self, copy=True):
+        """The pixels as an array (height, width[, channels]) of uint8 or uint16.
+
+        With ``copy=False`` the array shares the image's memory and is valid
+        only while the image lives.
+        """
+        storage = self.PixelFormat().NumStorageBitsPerChannel()
+        channels = self.PixelFormat().NumChannels()
+        if storage == 16:
+            array = self.get_numpy_3D_16()
+        else:
+            array = self.get_numpy_3D()
+        if channels == 1:
+            array = array.reshape(array.shape[0], array.shape[1])
+        return array.copy() if copy else array
+
+    def __array__(self, dtype=None):
+        array = self.to_numpy()
+        return array if dtype is None else array.astype(dtype)
+
+    @classmethod
+    def from_numpy(cls, array, pixel_format=None):
+        """A new image holding a copy of a (height, width[, channels]) array.
+
+        Without ``pixel_format`` the format follows the array: uint8 gives
+        Mono8/RGB8/RGBa8, uint16 gives Mono12/RGB12/RGBa12.
+        """
+        array = _np.ascontiguousarray(array)
+        if array.ndim not in (2, 3):
+            raise ValueError("expected an array of shape (height, width) or (height, width, channels)")
+        channels = 1 if array.ndim == 2 else array.shape[2]
+        m = _flat()
+        if pixel_format is None:
+            try:
+                pixel_format = getattr(m, "PixelFormatName_" + _ARRAY_FORMATS[(array.dtype, channels)])
+            except KeyError:
+                raise ValueError("no pixel format for %s arrays with %d channels" % (array.dtype, channels)) from None
+        buffer = bytearray(array.tobytes())
+        return m.Image_CreateFromSizeAndPythonBuffer(pixel_format, buffer, array.shape[1], array.shape[0])
+
+
+class PixelFormatMixin:
+    def __repr__(self):
+        return "<PixelFormat %s>" % self.Name()
+
+    def __hash__(self):
+        return hash(self.PixelFormatName())
+
+
+class ValueMixin:
+    """Reprs for the plain value classes."""
+
+    _fields = ()
+
+    def __repr__(self):
+        values = ", ".join("%s=%r" % (name, getattr(self, name)) for name in self._fields)
+        return "%s(%s)" % (type(self).__name__, values)
+
+
+class Size2DMixin(ValueMixin):
+    _fields = ("width", "height")
+
+
+class Point2DMixin(ValueMixin):
+    _fields = ("x", "y")
+
+
+class ScaleFactorMixin(ValueMixin):
+    _fields = ("x", "y")
+
+
+class Rect2DMixin:
+    def __repr__(self):
+        return "Rect2D(x=%d, y=%d, width=%d, height=%d)" % (self.left(), self.top(), self.size().width,
+                                                            self.size().height)

@@ -292,6 +292,11 @@ PyObject *newResultObject(void *ptr, TypeInfo *type, int flags) {
   return instance;
 }
 
+void forgetPointer(PyObject *object, void *ptr) {
+  for (WrappedObject *link = wrappedObjectOf(object); link; link = reinterpret_cast<WrappedObject *>(link->next))
+    if (link->ptr == ptr) link->ptr = nullptr;
+}
+
 void freeClassData(ClassData *data) {
   Py_XDECREF(data->proxyClass);
   Py_XDECREF(data->rawNew);

@@ -53,6 +53,10 @@ PyObject *newBareObject(void *ptr, TypeInfo *type, int own);
 // A proxy instance (or a bare object) for a native pointer; None for null.
 PyObject *newResultObject(void *ptr, TypeInfo *type, int flags);
 
+// After a delete: the wrapped object (in the chain of `object`) that carried
+// `ptr` forgets it, so later calls see a null object instead of freed memory.
+void forgetPointer(PyObject *object, void *ptr);
+
 // Module functions shared by every class.
 PyObject *registerProxyClass(TypeInfo *type, PyObject *arg);
 PyObject *initProxyInstance(PyObject *module, PyObject *args);

@@ -78,3 +78,7 @@ def describe(m):
         f.nomatch = "Py_RETURN_NOTIMPLEMENTED;"
     for cls in (size, point, rect):
         cls.module_comparisons = ("__eq__", "__ne__")
+
+
+MIXINS = {"Size2D": ["Size2DMixin"], "Point2D": ["Point2DMixin"], "ScaleFactor": ["ScaleFactorMixin"],
+          "Rect2D": ["Rect2DMixin"]}

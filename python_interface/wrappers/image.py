@@ -122,3 +122,6 @@ def describe(m):
 
 def m_class(m, name):
     return next(c for c in m.classes if c.name == name)
+
+
+MIXINS = {"Image": ["ImageMixin"]}

@@ -40,3 +40,6 @@ def describe(m):
     for name in ("PixelFormatNameEnumEntryToString", "ConversionModeEnumEntryToString",
                  "EndiannessEnumEntryToString", "OrientationEnumEntryToString"):
         free(m, name, [Int32()], f"tarn::lux::{name}($0)", StringR, nothrow=True)
+
+
+MIXINS = {"PixelFormat": ["PixelFormatMixin"]}

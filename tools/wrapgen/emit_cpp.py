@@ -68,6 +68,8 @@ def custom_body(f):
                 "  int own = 0;",
                 f"  int status = rt::toPointer(arg, rt::{cls.T}, &p, rt::kDisown, &own);",
                 f"  if (!rt::succeeded(status)) return rt::argumentError(status, {message(f.name, 1, text)}), nullptr;",
+                "  if (!p) return rt::none();",
+                "  rt::forgetPointer(arg, p);",
                 "  if (own & 1) delete p;  // a borrowed pointer belongs to someone else",
                 "  return rt::none();",
                 "}"]
