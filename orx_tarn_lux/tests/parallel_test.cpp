@@ -28,15 +28,14 @@ TEST(ParallelFor, HandsOutEveryRowExactlyOnce) {
                 << rows << " rows, grain " << grain;
 }
 
-TEST(ParallelFor, KeepsChunksAtLeastAsTallAsTheGrain) {
-    std::atomic<size_t> smallest{SIZE_MAX};
-    std::atomic<size_t> chunks{0};
-    parallelFor(1000, 64, [&](size_t begin, size_t end) {
-        chunks++;
-        if (end < 1000) smallest = std::min(smallest.load(), end - begin);
-    });
-    EXPECT_GE(smallest.load(), 64u);
-    EXPECT_GE(chunks.load(), 1u);
+TEST(ParallelFor, CutsOnlyAtMultiplesOfTheGrain) {
+    for (size_t grain : {1u, 8u, 64u})
+        parallelFor(1003, grain, [&](size_t begin, size_t end) {
+            EXPECT_EQ(begin % grain, 0u);
+            if (end < 1003) {
+                EXPECT_EQ(end % grain, 0u);
+            }
+        });
 }
 
 TEST(ParallelFor, OneThreadRunsTheWholeRangeInOneCall) {

@@ -143,7 +143,8 @@ void parallelFor(size_t rows, size_t grain, const std::function<void(size_t, siz
         return;
     }
     const size_t wanted = threads * kChunksPerThread;
-    const size_t chunkRows = std::max(grain, (rows + wanted - 1) / wanted);
+    const size_t wantedRows = (rows + wanted - 1) / wanted;
+    const size_t chunkRows = std::max<size_t>(1, (wantedRows + grain - 1) / grain) * grain;
     const size_t chunkCount = (rows + chunkRows - 1) / chunkRows;
     if (chunkCount == 1) {
         body(0, rows);

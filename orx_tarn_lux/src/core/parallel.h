@@ -12,9 +12,11 @@
 namespace orx {
 
 // Calls body(rowBegin, rowEnd) over disjoint ranges that together cover
-// [0, rows). Each range holds at least `grain` rows unless fewer remain. The
-// split depends only on rows, grain and the thread count, and kernels must
-// give the same bytes for any split; bodies must not throw.
+// [0, rows). Every range starts at a multiple of `grain` and holds a multiple
+// of it unless it is the last (so writers of bit streams can keep chunks on
+// byte borders). The split depends only on rows, grain and the thread
+// count, and kernels must give the same bytes for any split; bodies must not
+// throw.
 void parallelFor(size_t rows, size_t grain, const std::function<void(size_t, size_t)>& body);
 
 // Threads that work on one parallelFor call, the caller included. Taken from
