@@ -1,0 +1,160 @@
+#include "convert/conversion.h"
+
+#include <optional>
+#include <vector>
+
+#include "convert/demosaic_kernels.h"
+#include "convert/repack_kernels.h"
+#include "convert/row_format.h"
+#include "core/check.h"
+#include "core/error.h"
+#include "core/kernel_dispatch.h"
+#include "core/parallel.h"
+
+namespace orx::convert {
+namespace {
+
+// Rows per parallel chunk: a multiple of 8, so that chunks of bit-packed
+// outputs begin on byte borders, and tall enough that the two rows a
+// demosaicing band reads beyond its ends stay a small overhead.
+constexpr size_t kChunkRows = 16;
+// Rows one output row needs from a mosaic: the row itself and both neighbours.
+constexpr size_t kMosaicRows = 3;
+
+struct Plan {
+    RowFormat source;                // the source rows, as read in place
+    std::optional<Mosaic> mosaic;    // demosaicing into `colored`
+    RowFormat colored;               // the rows demosaicing writes
+    std::optional<Repack> repack;    // from `source` or `colored` into the output
+};
+
+bool isUnpacked(const PixelFormatInfo& format) { return format.packing == Packing::None; }
+
+bool isColor(const PixelFormatInfo& format) { return format.channels >= 3; }
+
+std::optional<Plan> planConversion(const PixelFormatInfo& from, const PixelFormatInfo& to) {
+    if (!from.isValid() || !to.isValid() || !isUnpacked(from) || !isUnpacked(to)) return std::nullopt;
+    Plan plan;
+    plan.source = unpackedRowFormat(from);
+    const RowFormat output = unpackedRowFormat(to);
+    if (from.isBayered()) {
+        if (to.isBayered()) {
+            // A mosaic changes depth only; another pattern would need resampling.
+            if (to.bayerPattern != from.bayerPattern) return std::nullopt;
+            plan.repack = Repack{plan.source, output};
+            return plan;
+        }
+        // Demosaicing writes the output itself when only the order differs.
+        const bool direct = isColor(to) && to.significantBitsPerChannel == from.significantBitsPerChannel;
+        plan.colored = direct ? output : colorRowFormat(ChannelOrder::RGB, from.significantBitsPerChannel);
+        plan.mosaic = Mosaic{0, plan.source.sampleBytes, plan.source.maxValue(), from.bayerPattern, plan.colored};
+        if (!direct) plan.repack = Repack{plan.colored, output};
+        return plan;
+    }
+    if (to.isBayered()) return std::nullopt;
+    plan.repack = Repack{plan.source, output};
+    return plan;
+}
+
+// Mirrors a row index at the borders as demosaicing expects (-1 is row 1).
+size_t mirroredRow(ptrdiff_t y, size_t height) {
+    if (height == 1) return 0;
+    if (y < 0) return 1;
+    if (size_t(y) >= height) return height - 2;
+    return size_t(y);
+}
+
+void demosaicRow(const Mosaic& mosaic, const Image& image, size_t y, uint8_t* out, bool fast) {
+    const uint8_t* up = image.row(mirroredRow(ptrdiff_t(y) - 1, image.height()));
+    const uint8_t* row = image.row(y);
+    const uint8_t* down = image.row(mirroredRow(ptrdiff_t(y) + 1, image.height()));
+    const size_t width = mosaic.width;
+    // The first column mirrors its left neighbour; the fast kernel starts after it.
+    const size_t lead = std::min<size_t>(1, width);
+    demosaicScalar(up, row, down, mosaic, y, out, 0, lead);
+    const size_t done = fast ? demosaicFast(up, row, down, mosaic, y, out, lead, width) : lead;
+    demosaicScalar(up, row, down, mosaic, y, out, done, width);
+}
+
+void repackRow(const Repack& repack, const uint8_t* in, uint8_t* out, size_t width, bool fast) {
+    const size_t done = fast ? repackFast(in, repack, out, 0, width) : 0;
+    repackScalar(in, repack, out, done, width);
+}
+
+void run(const Plan& plan, const Image& in, Image& out) {
+    const size_t width = in.width();
+    const bool fast = useFastKernels();
+    std::optional<Mosaic> mosaic = plan.mosaic;
+    if (mosaic) mosaic->width = width;
+    parallelFor(in.height(), kChunkRows, [&](size_t begin, size_t end) {
+        const bool staged = mosaic && plan.repack;
+        std::vector<uint8_t> colored(staged ? width * plan.colored.pixelBytes() : 0);
+        for (size_t y = begin; y < end; ++y) {
+            const uint8_t* row = in.row(y);
+            if (mosaic) {
+                uint8_t* target = staged ? colored.data() : out.row(y);
+                demosaicRow(*mosaic, in, y, target, fast);
+                row = target;
+            }
+            if (plan.repack) repackRow(*plan.repack, row, out.row(y), width, fast);
+        }
+    });
+}
+
+Plan requirePlan(const PixelFormatInfo& from, const PixelFormatInfo& to) {
+    std::optional<Plan> plan = planConversion(from, to);
+    if (!plan) {
+        fail(TARN_LUX_RETURN_CODE_IMAGE_FORMAT_NOT_SUPPORTED, "converting ", describeFormat(from.name), " into ",
+             describeFormat(to.name), " is not supported");
+    }
+    return *plan;
+}
+
+// Validates, makes the output with `makeOutput` and converts into it.
+template <typename MakeOutput>
+Image convertWith(const Image& image, TARN_LUX_PixelFormatName to, TARN_LUX_ConversionMode mode,
+                  MakeOutput makeOutput) {
+    checkMode(mode);
+    const Plan plan = requirePlan(check::imageFormat(image.format(), "the input image"),
+                                  check::imageFormat(to, "the output format"));
+    Image result = makeOutput();
+    run(plan, image, result);
+    result.setTimestamp(image.timestamp());
+    return result;
+}
+
+}  // namespace
+
+void checkMode(TARN_LUX_ConversionMode mode) {
+    // Every mode demosaics bilinearly for now; the modes differ only where a
+    // Bayer conversion has a better kernel.
+    if (mode != TARN_LUX_ConversionMode_Fast && mode != TARN_LUX_ConversionMode_HighQuality &&
+        mode != TARN_LUX_ConversionMode_Classic) {
+        fail(TARN_LUX_RETURN_CODE_INVALID_ARGUMENT, "conversion mode ", mode,
+             " is not one of 1 (Fast), 2 (HighQuality) or 3 (Classic)");
+    }
+}
+
+bool canConvert(const PixelFormatInfo& from, const PixelFormatInfo& to) {
+    return planConversion(from, to).has_value();
+}
+
+Image convertImage(const Image& image, TARN_LUX_PixelFormatName to, TARN_LUX_ConversionMode mode) {
+    return convertWith(image, to, mode, [&] { return Image(to, image.width(), image.height()); });
+}
+
+Image convertImageInto(const Image& image, TARN_LUX_PixelFormatName to, uint8_t* buffer, size_t bufferSize,
+                       TARN_LUX_ConversionMode mode) {
+    return convertWith(image, to, mode, [&] {
+        // Rows are read after earlier rows were written: converting in place
+        // would read converted pixels.
+        const uint8_t* pixels = image.data();
+        if (buffer != nullptr && buffer < pixels + image.byteCount() && pixels < buffer + bufferSize) {
+            fail(TARN_LUX_RETURN_CODE_INVALID_ARGUMENT,
+                 "the output buffer overlaps the pixels of the input image; pass separate memory");
+        }
+        return Image::overMemory(to, image.width(), image.height(), buffer, bufferSize);
+    });
+}
+
+}  // namespace orx::convert

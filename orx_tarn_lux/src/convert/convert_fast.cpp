@@ -1,0 +1,210 @@
+// AVX2 versions of the conversion row kernels; each gives the same bytes as
+// its scalar reference for the cases it takes and leaves the rest to it.
+#include "convert/demosaic_kernels.h"
+#include "convert/repack_kernels.h"
+#include "core/kernel_dispatch.h"
+
+#if ORX_HAVE_FAST_KERNELS
+#include <immintrin.h>
+#endif
+
+namespace orx::convert {
+
+#if ORX_HAVE_FAST_KERNELS
+namespace {
+
+constexpr size_t kLaneBytes = 16;                 // one 128-bit lane
+constexpr size_t kPixelsPerLane = 4;              // 4 pixels of up to 4 bytes fill a lane
+constexpr size_t kShufflePixels = 2 * kPixelsPerLane;
+constexpr size_t kSamplesPerStep = 16;            // 16 samples: 16 or 32 bytes
+constexpr int8_t kCleared = -1;                   // a shuffle index that yields zero
+
+bool sameChannels(const RowFormat& a, const RowFormat& b) {
+    if (a.channels != b.channels) return false;
+    for (size_t c = 0; c < a.channels; ++c)
+        if (a.channel[c] != b.channel[c]) return false;
+    return true;
+}
+
+// 8-bit color to 8-bit color: every output byte is an input byte or alpha.
+ORX_FAST_TARGET size_t shuffleBytes(const uint8_t* in, const Repack& repack, uint8_t* out,
+                                    size_t begin, size_t end) {
+    const RowFormat& from = repack.from;
+    const RowFormat& to = repack.to;
+    alignas(16) int8_t order[kLaneBytes];
+    alignas(16) uint8_t opaque[kLaneBytes] = {};
+    for (size_t p = 0; p < kPixelsPerLane; ++p)
+        for (size_t c = 0; c < kPixelsPerLane; ++c) {
+            const size_t i = p * to.channels + c;
+            if (c >= to.channels) continue;
+            const bool newAlpha = to.channel[c] == Channel::Alpha && !from.hasAlpha();
+            order[i] = newAlpha ? kCleared
+                                : static_cast<int8_t>(p * from.channels + from.indexOf(to.channel[c]));
+            opaque[i] = newAlpha ? 0xFF : 0;
+        }
+    for (size_t i = kPixelsPerLane * to.channels; i < kLaneBytes; ++i) order[i] = kCleared;
+    const __m256i shuffle =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(order)));
+    const __m256i alpha =
+        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(opaque)));
+    // The last lane's load reads and its store writes a full 16 bytes.
+    const size_t lastInput = (end * from.channels >= kLaneBytes) ? end * from.channels - kLaneBytes : 0;
+    const size_t lastOutput = (end * to.channels >= kLaneBytes) ? end * to.channels - kLaneBytes : 0;
+    size_t x = begin;
+    for (; x + kShufflePixels <= end; x += kShufflePixels) {
+        const size_t second = x + kPixelsPerLane;
+        if (second * from.channels > lastInput || second * to.channels > lastOutput) break;
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x * from.channels));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + second * from.channels));
+        const __m256i pixels = _mm256_or_si256(
+            _mm256_shuffle_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1), shuffle),
+            alpha);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x * to.channels), _mm256_castsi256_si128(pixels));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + second * to.channels),
+                         _mm256_extracti128_si256(pixels, 1));
+    }
+    return x;
+}
+
+// Same channels, other depth: each sample is masked and shifted on its own.
+ORX_FAST_TARGET size_t shiftSamples(const uint8_t* in, const Repack& repack, uint8_t* out, size_t begin,
+                                    size_t end) {
+    const RowFormat& from = repack.from;
+    const RowFormat& to = repack.to;
+    const size_t channels = from.channels;
+    if ((begin * channels) % kSamplesPerStep != 0) return begin;
+    const __m256i mask = _mm256_set1_epi16(static_cast<int16_t>(from.maxValue()));
+    const __m128i down = _mm_cvtsi32_si128(from.bits > to.bits ? from.bits - to.bits : 0);
+    const __m128i up = _mm_cvtsi32_si128(to.bits > from.bits ? to.bits - from.bits : 0);
+    const size_t samples = end * channels;
+    size_t s = begin * channels;
+    for (; s + kSamplesPerStep <= samples; s += kSamplesPerStep) {
+        __m256i words;
+        if (from.sampleBytes == 1)
+            words = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + s)));
+        else
+            words = _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 2 * s)), mask);
+        words = _mm256_sll_epi16(_mm256_srl_epi16(words, down), up);
+        if (to.sampleBytes == 1)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + s),
+                             _mm_packus_epi16(_mm256_castsi256_si128(words), _mm256_extracti128_si256(words, 1)));
+        else
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * s), words);
+    }
+    return s / channels;
+}
+
+constexpr size_t kMosaicStep = 16;  // pixels per step: 16 bytes in, 16 words wide
+
+ORX_FAST_TARGET inline __m256i widen(const uint8_t* p) {
+    return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+
+ORX_FAST_TARGET inline __m128i narrow(__m256i words) {
+    // packus works per 128-bit lane; gather both lanes' results into the low half.
+    return _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(words, words), 0xD8));
+}
+
+// Shuffles that interleave three 16-byte planes into 48 bytes of pixels:
+// kInterleave3[chunk][plane][i] names the plane byte that lands at byte i of
+// output chunk `chunk`, or clears it.
+struct Interleave3 {
+    int8_t index[3][3][kLaneBytes];
+    constexpr Interleave3() : index() {
+        for (size_t chunk = 0; chunk < 3; ++chunk)
+            for (size_t plane = 0; plane < 3; ++plane)
+                for (size_t i = 0; i < kLaneBytes; ++i) {
+                    const size_t byte = chunk * kLaneBytes + i;
+                    index[chunk][plane][i] = byte % 3 == plane ? static_cast<int8_t>(byte / 3) : kCleared;
+                }
+    }
+};
+constexpr Interleave3 kInterleave3;
+
+ORX_FAST_TARGET void storeInterleaved(const __m128i* planes, size_t channels, uint8_t* out) {
+    if (channels == 3) {
+        for (size_t chunk = 0; chunk < 3; ++chunk) {
+            __m128i bytes = _mm_setzero_si128();
+            for (size_t plane = 0; plane < 3; ++plane) {
+                const __m128i order =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(kInterleave3.index[chunk][plane]));
+                bytes = _mm_or_si128(bytes, _mm_shuffle_epi8(planes[plane], order));
+            }
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + chunk * kLaneBytes), bytes);
+        }
+        return;
+    }
+    const __m128i firstPairs[2] = {_mm_unpacklo_epi8(planes[0], planes[1]), _mm_unpackhi_epi8(planes[0], planes[1])};
+    const __m128i secondPairs[2] = {_mm_unpacklo_epi8(planes[2], planes[3]), _mm_unpackhi_epi8(planes[2], planes[3])};
+    for (size_t half = 0; half < 2; ++half) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (2 * half) * kLaneBytes),
+                         _mm_unpacklo_epi16(firstPairs[half], secondPairs[half]));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (2 * half + 1) * kLaneBytes),
+                         _mm_unpackhi_epi16(firstPairs[half], secondPairs[half]));
+    }
+}
+
+}  // namespace
+
+ORX_FAST_TARGET size_t demosaicFast(const uint8_t* up, const uint8_t* row, const uint8_t* down,
+                                    const Mosaic& mosaic, size_t y, uint8_t* out, size_t begin, size_t end) {
+    if (mosaic.sampleBytes != 1 || begin == 0) return begin;
+    const MosaicRow colors = mosaicRow(mosaic.pattern, y);
+    const size_t channels = mosaic.out.channels;
+    // Lane j holds column x + j; x keeps the parity of begin, so the lanes
+    // that hold green stay the same.
+    alignas(32) int16_t greenLane[kMosaicStep];
+    for (size_t j = 0; j < kMosaicStep; ++j) greenLane[j] = ((begin + j) % 2 == 0) == colors.greenFirst ? -1 : 0;
+    const __m256i green = _mm256_load_si256(reinterpret_cast<const __m256i*>(greenLane));
+    const __m256i one = _mm256_set1_epi16(1);
+    const __m256i two = _mm256_set1_epi16(2);
+    size_t x = begin;
+    // Each step reads columns x - 1 .. x + 16.
+    for (; x + kMosaicStep <= end && x + kMosaicStep + 1 <= mosaic.width; x += kMosaicStep) {
+        const __m256i left = widen(row + x - 1), centre = widen(row + x), right = widen(row + x + 1);
+        const __m256i above = widen(up + x), below = widen(down + x);
+        const __m256i diagonals = _mm256_add_epi16(_mm256_add_epi16(widen(up + x - 1), widen(up + x + 1)),
+                                                   _mm256_add_epi16(widen(down + x - 1), widen(down + x + 1)));
+        const __m256i across = _mm256_add_epi16(left, right);
+        const __m256i vertical = _mm256_add_epi16(above, below);
+        const __m256i horizontalMean = _mm256_srli_epi16(_mm256_add_epi16(across, one), 1);
+        const __m256i verticalMean = _mm256_srli_epi16(_mm256_add_epi16(vertical, one), 1);
+        const __m256i crossMean = _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(across, vertical), two), 2);
+        const __m256i diagonalMean = _mm256_srli_epi16(_mm256_add_epi16(diagonals, two), 2);
+        const __m256i own = _mm256_blendv_epi8(centre, horizontalMean, green);
+        const __m256i middle = _mm256_blendv_epi8(crossMean, centre, green);
+        const __m256i other = _mm256_blendv_epi8(diagonalMean, verticalMean, green);
+        const __m128i red = narrow(colors.redRow ? own : other);
+        const __m128i blue = narrow(colors.redRow ? other : own);
+        __m128i planes[4];
+        planes[mosaic.out.indexOf(Channel::Red)] = red;
+        planes[mosaic.out.indexOf(Channel::Green)] = narrow(middle);
+        planes[mosaic.out.indexOf(Channel::Blue)] = blue;
+        planes[3] = _mm_set1_epi8(static_cast<char>(0xFF));
+        storeInterleaved(planes, channels, out + x * channels);
+    }
+    return x;
+}
+
+ORX_FAST_TARGET size_t repackFast(const uint8_t* in, const Repack& repack, uint8_t* out, size_t begin,
+                                  size_t end) {
+    const RowFormat& from = repack.from;
+    const RowFormat& to = repack.to;
+    if (sameChannels(from, to)) return shiftSamples(in, repack, out, begin, end);
+    const bool eightBitColor = from.isColor() && to.isColor() && from.bits == 8 && to.bits == 8;
+    if (eightBitColor) return shuffleBytes(in, repack, out, begin, end);
+    return begin;
+}
+
+#else
+
+size_t repackFast(const uint8_t*, const Repack&, uint8_t*, size_t begin, size_t) { return begin; }
+
+size_t demosaicFast(const uint8_t*, const uint8_t*, const uint8_t*, const Mosaic&, size_t, uint8_t*, size_t begin,
+                    size_t) {
+    return begin;
+}
+
+#endif
+
+}  // namespace orx::convert
