@@ -117,37 +117,48 @@ bool groupedSize(uint64_t count, Group group, uint64_t* bytes) {
     return !__builtin_mul_overflow(groups, group.bytes, bytes);
 }
 
+// The bytes of `pixels` pixels without a shape, or false when they do not
+// fit size_t.
+bool storageBytes(const PixelFormatInfo& format, uint64_t pixels, size_t* bytes) {
+    uint64_t total = 0;
+    bool fits = true;
+    switch (format.packing) {
+        case Packing::Group10g40: fits = groupedSize(pixels, {4, 5}, &total); break;
+        case Packing::Group12g24: fits = groupedSize(pixels, {2, 3}, &total); break;
+        default: {
+            // Every 8 pixels take exactly storageBitsPerPixel bytes; the rest
+            // rounds up to whole bytes. Splitting keeps the multiplication
+            // from overflowing early.
+            const uint64_t restBits = (pixels % kBitsPerByte) * format.storageBitsPerPixel;
+            fits = !__builtin_mul_overflow(pixels / kBitsPerByte, uint64_t{format.storageBitsPerPixel}, &total) &&
+                   !__builtin_add_overflow(total, (restBits + kBitsPerByte - 1) / kBitsPerByte, &total);
+        }
+    }
+    if (!fits || total > std::numeric_limits<size_t>::max()) return false;
+    *bytes = static_cast<size_t>(total);
+    return true;
+}
+
 }  // namespace
 
 size_t PixelFormatInfo::storageSizeOfPixels(uint64_t pixels) const {
-    uint64_t bytes = 0;
-    bool fits = true;
-    switch (packing) {
-        case Packing::Group10g40: fits = groupedSize(pixels, {4, 5}, &bytes); break;
-        case Packing::Group12g24: fits = groupedSize(pixels, {2, 3}, &bytes); break;
-        default: {
-            // Whole groups of 8 pixels take exactly storageBitsPerPixel bytes;
-            // the rest rounds up to whole bytes. Splitting keeps the
-            // multiplication from overflowing early.
-            const uint64_t wholeBytes = (pixels / kBitsPerByte);
-            const uint64_t restBits = (pixels % kBitsPerByte) * storageBitsPerPixel;
-            fits = !__builtin_mul_overflow(wholeBytes, uint64_t{storageBitsPerPixel}, &bytes) &&
-                   !__builtin_add_overflow(bytes, (restBits + kBitsPerByte - 1) / kBitsPerByte, &bytes);
-        }
-    }
-    if (!fits || bytes > std::numeric_limits<size_t>::max()) tooLarge(*this, str(pixels, " pixels"));
-    return static_cast<size_t>(bytes);
+    size_t bytes = 0;
+    if (!storageBytes(*this, pixels, &bytes)) tooLarge(*this, str(pixels, " pixels"));
+    return bytes;
 }
 
 size_t PixelFormatInfo::imageByteCount(size_t width, size_t height) const {
     size_t pixels = 0;
-    if (__builtin_mul_overflow(width, height, &pixels)) tooLarge(*this, str(width, " x ", height, " pixels"));
-    if (!isYUV()) return storageSizeOfPixels(pixels);
-    // Y plane plus one 2-byte chroma pair per started 2x2 block.
-    const size_t blocks = ((width + 1) / 2) * ((height + 1) / 2);
     size_t bytes = 0;
-    if (__builtin_mul_overflow(blocks, size_t{2}, &bytes) || __builtin_add_overflow(bytes, pixels, &bytes))
-        tooLarge(*this, str(width, " x ", height, " pixels"));
+    bool fits = !__builtin_mul_overflow(width, height, &pixels);
+    if (fits && isYUV()) {
+        // Y plane plus one 2-byte chroma pair per started 2x2 block.
+        const size_t blocks = ((width + 1) / 2) * ((height + 1) / 2);
+        fits = !__builtin_mul_overflow(blocks, size_t{2}, &bytes) && !__builtin_add_overflow(bytes, pixels, &bytes);
+    } else if (fits) {
+        fits = storageBytes(*this, pixels, &bytes);
+    }
+    if (!fits) tooLarge(*this, str(width, " x ", height, " pixels"));
     return bytes;
 }
 

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Every test: set-up and build, the library's suite, the same suite under the
+# address and undefined-behaviour sanitizers, then the Python tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+
+jobs="$(nproc)"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+# The extension module is left out here: a sanitized library cannot be loaded
+# into an interpreter that was not started with the sanitizer runtime.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_LUX_SANITIZE=ON -DTARN_LUX_BUILD_PYTHON=OFF
+cmake --build build-asan -j"$jobs"
+ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+shopt -s nullglob
+python_tests=(tests/test_*.py)
+extension=(build/python/tarn_lux/_tarn_lux_python_interface*.so)
+if ((${#python_tests[@]} > 0 && ${#extension[@]} > 0)); then
+  status=0
+  TARN_LUX_BUILD_DIR="$PWD/build" /usr/bin/python3 -m pytest tests || status=$?
+  # Exit status 5: pytest collected no test, which is not a failure yet.
+  if [ "$status" -ne 0 ] && [ "$status" -ne 5 ]; then exit "$status"; fi
+else
+  echo "No Python tests run: no tests/test_*.py or no built extension module."
+fi
