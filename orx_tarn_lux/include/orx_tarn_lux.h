@@ -6,7 +6,8 @@
  *  - Every function returns a TARN_LUX_RETURN_CODE; 0 means success. On
  *    failure TARN_LUX_GetLastError, called next on the same thread, tells the
  *    code and a description of what was wrong and with which value. A failed
- *    call leaves its out-parameters and the objects it was given unchanged.
+ *    call leaves its out-parameters and the objects it was given unchanged
+ *    (but for the count of a too-small array, see the size query below).
  *  - Results come back through out-parameters only. A null out-parameter
  *    answers TARN_LUX_RETURN_CODE_INVALID_ARGUMENT.
  *  - Handles name reference-counted library objects. A Construct (or any
