@@ -19,11 +19,6 @@ orx::ReturnCode notAvailable(const char* operation) {
     extern "C" TARN_LUX_RETURN_CODE NAME(__VA_ARGS__) { return notAvailable(#NAME); }
 
 // clang-format off
-ORX_PENDING(TARN_LUX_Image_ConvertTo, TARN_LUX_ImageHandle, TARN_LUX_PixelFormatName, TARN_LUX_ConversionMode, TARN_LUX_ImageHandle*)
-ORX_PENDING(TARN_LUX_Image_ConvertToBuffer, TARN_LUX_ImageHandle, TARN_LUX_PixelFormatName, void*, size_t, TARN_LUX_ConversionMode, TARN_LUX_ImageHandle*)
-ORX_PENDING(TARN_LUX_Image_Scale, TARN_LUX_ImageHandle, const TARN_LUX_Size2D*, TARN_LUX_InterpolationAlgorithm, TARN_LUX_ImageHandle*)
-ORX_PENDING(TARN_LUX_Image_ScaleInto, TARN_LUX_ImageHandle, const TARN_LUX_Size2D*, void*, size_t, TARN_LUX_InterpolationAlgorithm)
-ORX_PENDING(TARN_LUX_Image_Crop, TARN_LUX_ImageHandle, const TARN_LUX_Point2D*, const TARN_LUX_Size2D*, TARN_LUX_ImageHandle*)
 ORX_PENDING(TARN_LUX_PixelLine_Construct, TARN_LUX_ImageHandle, TARN_LUX_Orientation, size_t, TARN_LUX_PixelLineHandle*)
 ORX_PENDING(TARN_LUX_PixelLine_PixelFormatName, TARN_LUX_PixelLineHandle, TARN_LUX_PixelFormatName*)
 ORX_PENDING(TARN_LUX_PixelLine_Orientation, TARN_LUX_PixelLineHandle, TARN_LUX_Orientation*)

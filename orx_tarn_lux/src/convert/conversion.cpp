@@ -10,6 +10,7 @@
 #include "core/error.h"
 #include "core/kernel_dispatch.h"
 #include "core/parallel.h"
+#include "core/separate_memory.h"
 
 namespace orx::convert {
 namespace {
@@ -146,13 +147,7 @@ Image convertImage(const Image& image, TARN_LUX_PixelFormatName to, TARN_LUX_Con
 Image convertImageInto(const Image& image, TARN_LUX_PixelFormatName to, uint8_t* buffer, size_t bufferSize,
                        TARN_LUX_ConversionMode mode) {
     return convertWith(image, to, mode, [&] {
-        // Rows are read after earlier rows were written: converting in place
-        // would read converted pixels.
-        const uint8_t* pixels = image.data();
-        if (buffer != nullptr && buffer < pixels + image.byteCount() && pixels < buffer + bufferSize) {
-            fail(TARN_LUX_RETURN_CODE_INVALID_ARGUMENT,
-                 "the output buffer overlaps the pixels of the input image; pass separate memory");
-        }
+        check::separateMemory(image, buffer, bufferSize);
         return Image::overMemory(to, image.width(), image.height(), buffer, bufferSize);
     });
 }

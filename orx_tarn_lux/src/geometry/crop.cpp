@@ -1,0 +1,122 @@
+#include "geometry/crop.h"
+
+#include <cstring>
+
+#include "core/check.h"
+#include "core/error.h"
+
+namespace orx {
+namespace {
+
+constexpr size_t kBitsPerByte = 8;
+constexpr size_t kChromaBlock = 2;  // a 4:2:0 chroma pair covers 2 x 2 pixels
+constexpr size_t kChromaPairBytes = 2;
+
+// The Bayer pattern seen from a pixel one column and/or one row further.
+TARN_LUX_BayerPattern shiftedPattern(TARN_LUX_BayerPattern pattern, bool oddColumn, bool oddRow) {
+    // Patterns as a 2x2 tile index: bit 0 flips the column, bit 1 the row.
+    const TARN_LUX_BayerPattern tiles[] = {TARN_LUX_BayerPattern_RG, TARN_LUX_BayerPattern_GR,
+                                           TARN_LUX_BayerPattern_GB, TARN_LUX_BayerPattern_BG};
+    size_t tile = 0;
+    while (tiles[tile] != pattern) ++tile;
+    return tiles[tile ^ (oddColumn ? 1u : 0u) ^ (oddRow ? 2u : 0u)];
+}
+
+TARN_LUX_PixelFormatName croppedFormat(const PixelFormatInfo& format, size_t x, size_t y) {
+    if (!format.isBayered()) return format.name;
+    const TARN_LUX_BayerPattern pattern = shiftedPattern(format.bayerPattern, x % 2 != 0, y % 2 != 0);
+    for (const PixelFormatInfo& other : pixelFormats())
+        if (other.isBayered() && other.bayerPattern == pattern && other.packing == format.packing &&
+            other.significantBitsPerChannel == format.significantBitsPerChannel)
+            return other.name;
+    return format.name;  // every Bayer format exists in all four patterns
+}
+
+void checkRegion(const Image& image, size_t x, size_t y, size_t width, size_t height) {
+    if (x > image.width() || width > image.width() - x || y > image.height() || height > image.height() - y) {
+        fail(TARN_LUX_RETURN_CODE_OUT_OF_RANGE, "the region at x ", x, ", y ", y, " of ", width, " x ", height,
+             " reaches outside the image of ", image.width(), " x ", image.height());
+    }
+}
+
+void copyRows(const uint8_t* source, size_t sourceStride, uint8_t* target, size_t targetStride, size_t rowBytes,
+              size_t rows) {
+    for (size_t r = 0; r < rows; ++r) std::memcpy(target + r * targetStride, source + r * sourceStride, rowBytes);
+}
+
+// Bits [offset, offset + bits) of an LSB-first stream, bits <= 16.
+uint32_t readBits(const uint8_t* stream, size_t offset, size_t bits) {
+    const size_t first = offset / kBitsPerByte;
+    const size_t shift = offset % kBitsPerByte;
+    const size_t bytes = (shift + bits + kBitsPerByte - 1) / kBitsPerByte;
+    uint32_t window = 0;
+    for (size_t i = 0; i < bytes; ++i) window |= uint32_t(stream[first + i]) << (kBitsPerByte * i);
+    return (window >> shift) & ((uint32_t{1} << bits) - 1);
+}
+
+class BitWriter {
+public:
+    explicit BitWriter(uint8_t* out) : out_(out) {}
+    void put(uint32_t value, size_t bits) {
+        pending_ |= uint64_t(value) << count_;
+        count_ += bits;
+        for (; count_ >= kBitsPerByte; count_ -= kBitsPerByte, pending_ >>= kBitsPerByte)
+            *out_++ = static_cast<uint8_t>(pending_);
+    }
+    void flush() {
+        if (count_ > 0) *out_ = static_cast<uint8_t>(pending_);
+    }
+
+private:
+    uint8_t* out_;
+    uint64_t pending_ = 0;
+    size_t count_ = 0;
+};
+
+void cropBitStream(const Image& image, size_t x, size_t y, Image& cropped) {
+    const size_t bits = image.formatInfo().storageBitsPerPixel;
+    BitWriter writer(cropped.data());
+    for (size_t r = 0; r < cropped.height(); ++r) {
+        const size_t first = ((y + r) * image.width() + x) * bits;
+        for (size_t i = 0; i < cropped.width(); ++i) writer.put(readBits(image.data(), first + i * bits, bits), bits);
+    }
+    writer.flush();
+}
+
+void cropSemiplanar(const Image& image, size_t x, size_t y, Image& cropped) {
+    copyRows(image.row(y) + x, image.width(), cropped.data(), cropped.width(), cropped.width(), cropped.height());
+    const auto pairsPerRow = [](size_t width) { return (width + kChromaBlock - 1) / kChromaBlock; };
+    const size_t sourceStride = pairsPerRow(image.width()) * kChromaPairBytes;
+    const size_t targetStride = pairsPerRow(cropped.width()) * kChromaPairBytes;
+    const uint8_t* chroma = image.data() + image.width() * image.height() +
+                            (y / kChromaBlock) * sourceStride + (x / kChromaBlock) * kChromaPairBytes;
+    copyRows(chroma, sourceStride, cropped.data() + cropped.width() * cropped.height(), targetStride, targetStride,
+             pairsPerRow(cropped.height()));
+}
+
+}  // namespace
+
+Image cropImage(const Image& image, size_t x, size_t y, size_t width, size_t height) {
+    const PixelFormatInfo& format = check::imageFormat(image.format(), "the image to crop");
+    check::imageSize(format, width, height);
+    checkRegion(image, x, y, width, height);
+    const bool wholeBytes = format.bytesPerPixel() > 0;
+    if (!wholeBytes && format.packing != Packing::BitStream && !format.isYUV())
+        check::unsupportedFormat(format.name, "cropping");
+    if (format.isYUV() && (x % kChromaBlock != 0 || y % kChromaBlock != 0)) {
+        fail(TARN_LUX_RETURN_CODE_INVALID_ARGUMENT, "a ", format.text, " image shares chroma between 2 x 2 pixels, "
+             "so a crop must start at an even position, not at x ", x, ", y ", y);
+    }
+    Image cropped(croppedFormat(format, x, y), width, height);
+    if (wholeBytes)
+        copyRows(image.row(y) + x * format.bytesPerPixel(), image.rowBytes(), cropped.data(), cropped.rowBytes(),
+                 cropped.rowBytes(), height);
+    else if (format.isYUV())
+        cropSemiplanar(image, x, y, cropped);
+    else
+        cropBitStream(image, x, y, cropped);
+    cropped.setTimestamp(image.timestamp());
+    return cropped;
+}
+
+}  // namespace orx
