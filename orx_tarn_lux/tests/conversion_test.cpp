@@ -40,11 +40,11 @@ std::vector<uint8_t> convertBytes(TARN_LUX_PixelFormatName from, size_t width, s
     return bytesOf(convertImage(imageOf(from, width, height, bytes), to, kFast));
 }
 
-std::vector<const PixelFormatInfo*> unpackedFormats() {
-    std::vector<const PixelFormatInfo*> formats;
+std::vector<const PixelFormatInfo*> formats(bool unpackedOnly) {
+    std::vector<const PixelFormatInfo*> found;
     for (const PixelFormatInfo& format : pixelFormats())
-        if (format.isValid() && format.packing == Packing::None) formats.push_back(&format);
-    return formats;
+        if (format.isValid() && (!unpackedOnly || format.packing == Packing::None)) found.push_back(&format);
+    return found;
 }
 
 TEST(Conversion, EveryPathGivesTheSameBytesForEverySupportedPair) {
@@ -52,8 +52,8 @@ TEST(Conversion, EveryPathGivesTheSameBytesForEverySupportedPair) {
     // also sets the unused high bits of 16-bit samples, which must be ignored.
     const std::pair<size_t, size_t> sizes[] = {{1, 1}, {2, 2}, {1, 9}, {41, 1}, {37, 6}, {64, 5}};
     size_t pairs = 0;
-    for (const PixelFormatInfo* from : unpackedFormats())
-        for (const PixelFormatInfo* to : unpackedFormats()) {
+    for (const PixelFormatInfo* from : formats(false))
+        for (const PixelFormatInfo* to : formats(true)) {
             if (!convert::canConvert(*from, *to)) continue;
             ++pairs;
             for (const auto& [width, height] : sizes) {
@@ -64,9 +64,10 @@ TEST(Conversion, EveryPathGivesTheSameBytesForEverySupportedPair) {
                     << from->text << " -> " << to->text << " at " << width << "x" << height;
             }
         }
-    // Mono and color: 15 formats into each other; Bayer: 12 into those 15
-    // and into the 3 depths of their own pattern.
-    EXPECT_EQ(pairs, 15u * 15u + 12u * 15u + 12u * 3u);
+    // Into the 15 unpacked Mono and color formats: from those 15, the 4
+    // packed Mono, 2 p32 and 2 YUV formats, and the 28 Bayer formats; Bayer
+    // formats also into the 3 unpacked depths of their own pattern.
+    EXPECT_EQ(pairs, (15u + 4u + 2u + 2u) * 15u + 28u * 15u + 28u * 3u);
 }
 
 TEST(Conversion, ChangesDepthByShiftingAndIgnoresUnusedBits) {
@@ -78,6 +79,45 @@ TEST(Conversion, ChangesDepthByShiftingAndIgnoresUnusedBits) {
     EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_RGB10, 1, 1, words({0x3FF, 0x001, 0x200}),
                            TARN_LUX_PixelFormatName_BGR12),
               words({0x800, 0x004, 0xFFC}));
+}
+
+TEST(Conversion, UnpacksBitStreamsGroupsAndWords) {
+    // Pixels 0xABC, 0x123: one 24-bit stream, or the high bytes then the
+    // low nibbles.
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_Mono12p, 2, 1, {0xBC, 0x3A, 0x12}, TARN_LUX_PixelFormatName_Mono12),
+              words({0xABC, 0x123}));
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_Mono12g24ORX, 2, 1, {0xAB, 0x12, 0x3C},
+                           TARN_LUX_PixelFormatName_Mono12),
+              words({0xABC, 0x123}));
+    // Pixels 0x3FF, 0x001, 0x200, 0x155 as a 40-bit stream, and as four
+    // high bytes followed by the 2-bit low parts 3, 1, 0, 1.
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_Mono10p, 2, 2, {0xFF, 0x07, 0x00, 0x60, 0x55},
+                           TARN_LUX_PixelFormatName_Mono10),
+              words({0x3FF, 0x001, 0x200, 0x155}));
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_BayerGR10g40ORX, 2, 2, {0xFF, 0x00, 0x80, 0x55, 0x47},
+                           TARN_LUX_PixelFormatName_BayerGR10),
+              words({0x3FF, 0x001, 0x200, 0x155}));
+    // One word: first channel 0x3FF in bits 0-9, 0x001 in 10-19, 0x200 in 20-29.
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_RGB10p32, 1, 1, {0xFF, 0x07, 0x00, 0x20},
+                           TARN_LUX_PixelFormatName_RGB10),
+              words({0x3FF, 0x001, 0x200}));
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_BGR10p32, 1, 1, {0xFF, 0x07, 0x00, 0x20},
+                           TARN_LUX_PixelFormatName_RGB10),
+              words({0x200, 0x001, 0x3FF}));
+}
+
+TEST(Conversion, TurnsFullRangeYuvIntoRgb) {
+    // 2 x 2 luma, one chroma pair. Neutral chroma gives gray; V = 228 adds
+    // 1.402 * 100 to red and takes 0.714136 * 100 from green.
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX, 2, 2, {10, 20, 30, 40, 128, 128},
+                           TARN_LUX_PixelFormatName_Mono8),
+              std::vector<uint8_t>({10, 20, 30, 40}));
+    const auto rgb = convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX, 1, 1, {100, 128, 228},
+                                  TARN_LUX_PixelFormatName_RGB8);
+    EXPECT_EQ(rgb, std::vector<uint8_t>({240, 29, 100}));
+    const auto swapped = convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_VU_SemiplanarORX, 1, 1, {100, 228, 128},
+                                      TARN_LUX_PixelFormatName_RGB8);
+    EXPECT_EQ(swapped, rgb);
 }
 
 TEST(Conversion, ReordersChannelsAndFillsOrCarriesAlpha) {

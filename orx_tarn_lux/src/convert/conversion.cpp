@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "convert/decode_kernels.h"
 #include "convert/demosaic_kernels.h"
 #include "convert/repack_kernels.h"
 #include "convert/row_format.h"
@@ -23,7 +24,8 @@ constexpr size_t kChunkRows = 16;
 constexpr size_t kMosaicRows = 3;
 
 struct Plan {
-    RowFormat source;                // the source rows, as read in place
+    DecodeRow decode = nullptr;      // unpacks source rows; null: read in place
+    RowFormat source;                // the source rows, unpacked
     std::optional<Mosaic> mosaic;    // demosaicing into `colored`
     RowFormat colored;               // the rows demosaicing writes
     std::optional<Repack> repack;    // from `source` or `colored` into the output
@@ -31,12 +33,20 @@ struct Plan {
 
 bool isUnpacked(const PixelFormatInfo& format) { return format.packing == Packing::None; }
 
+
 bool isColor(const PixelFormatInfo& format) { return format.channels >= 3; }
 
 std::optional<Plan> planConversion(const PixelFormatInfo& from, const PixelFormatInfo& to) {
-    if (!from.isValid() || !to.isValid() || !isUnpacked(from) || !isUnpacked(to)) return std::nullopt;
+    if (!from.isValid() || !to.isValid() || !isUnpacked(to)) return std::nullopt;
     Plan plan;
-    plan.source = unpackedRowFormat(from);
+    if (isUnpacked(from)) {
+        plan.source = unpackedRowFormat(from);
+    } else {
+        const std::optional<Decoder> decoder = decoderFor(from);
+        if (!decoder) return std::nullopt;
+        plan.decode = decoder->decode;
+        plan.source = decoder->format;
+    }
     const RowFormat output = unpackedRowFormat(to);
     if (from.isBayered()) {
         if (to.isBayered()) {
@@ -65,10 +75,39 @@ size_t mirroredRow(ptrdiff_t y, size_t height) {
     return size_t(y);
 }
 
-void demosaicRow(const Mosaic& mosaic, const Image& image, size_t y, uint8_t* out, bool fast) {
-    const uint8_t* up = image.row(mirroredRow(ptrdiff_t(y) - 1, image.height()));
-    const uint8_t* row = image.row(y);
-    const uint8_t* down = image.row(mirroredRow(ptrdiff_t(y) + 1, image.height()));
+// Source rows in the row form: in place, or decoded into a small ring that
+// holds the rows demosaicing reads around the current one.
+class SourceRows {
+public:
+    SourceRows(const Plan& plan, const Image& image)
+        : decode_(plan.decode), image_(image), rowBytes_(image.width() * plan.source.pixelBytes()) {
+        if (decode_ != nullptr) ring_.resize(kMosaicRows * rowBytes_);
+    }
+
+    const uint8_t* row(size_t y) {
+        if (decode_ == nullptr) return image_.row(y);
+        // Rows y - 1, y and y + 1 fall into different slots.
+        const size_t slot = y % kMosaicRows;
+        uint8_t* decoded = ring_.data() + slot * rowBytes_;
+        if (decodedRow_[slot] != ptrdiff_t(y)) {
+            decode_(image_, y, decoded);
+            decodedRow_[slot] = ptrdiff_t(y);
+        }
+        return decoded;
+    }
+
+private:
+    DecodeRow decode_;
+    const Image& image_;
+    size_t rowBytes_;
+    std::vector<uint8_t> ring_;
+    ptrdiff_t decodedRow_[kMosaicRows] = {-1, -1, -1};
+};
+
+void demosaicRow(const Mosaic& mosaic, SourceRows& rows, size_t y, size_t height, uint8_t* out, bool fast) {
+    const uint8_t* up = rows.row(mirroredRow(ptrdiff_t(y) - 1, height));
+    const uint8_t* down = rows.row(mirroredRow(ptrdiff_t(y) + 1, height));
+    const uint8_t* row = rows.row(y);
     const size_t width = mosaic.width;
     // The first column mirrors its left neighbour; the fast kernel starts after it.
     const size_t lead = std::min<size_t>(1, width);
@@ -90,12 +129,15 @@ void run(const Plan& plan, const Image& in, Image& out) {
     parallelFor(in.height(), kChunkRows, [&](size_t begin, size_t end) {
         const bool staged = mosaic && plan.repack;
         std::vector<uint8_t> colored(staged ? width * plan.colored.pixelBytes() : 0);
+        SourceRows rows(plan, in);
         for (size_t y = begin; y < end; ++y) {
-            const uint8_t* row = in.row(y);
+            const uint8_t* row;
             if (mosaic) {
                 uint8_t* target = staged ? colored.data() : out.row(y);
-                demosaicRow(*mosaic, in, y, target, fast);
+                demosaicRow(*mosaic, rows, y, in.height(), target, fast);
                 row = target;
+            } else {
+                row = rows.row(y);
             }
             if (plan.repack) repackRow(*plan.repack, row, out.row(y), width, fast);
         }

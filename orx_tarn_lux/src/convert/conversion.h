@@ -1,20 +1,23 @@
 // Pixel format conversion.
 //
 // A conversion is planned once per pair of formats and then run over bands
-// of rows in parallel. Each row passes through up to four stages while it is
-// still in the cache, each stage a row kernel:
+// of rows in parallel. Each row passes through up to three stages while it
+// is still in the cache, each stage a row kernel:
 //
 //   decode    packed or YUV source row -> unpacked row (RowFormat)
 //   demosaic  Bayer rows y-1, y, y+1   -> color row at the raw depth
 //   repack    unpacked row             -> unpacked row of other order/depth
 //             (also gray <-> color)
-//   encode    unpacked row             -> packed output row
 //
 // Stages that have nothing to do are left out: an unpacked source is read in
 // place, and the last stage writes straight into the output image, so
 // RGB8 -> BGRa8, Mono12 -> Mono8 and BayerRG8 -> RGB8 are single passes.
-// New formats join by adding a decoder or encoder (and new demosaicing modes
-// by adding a demosaic kernel) to the planner.
+//
+// Every format can be read; the outputs are the unpacked formats. Packed
+// outputs come as a fourth stage, encode (unpacked row -> packed row), after
+// repack; bands start at multiples of 16 rows, so bit streams written by
+// different bands never share a byte. Other demosaicing kernels for the
+// conversion modes slot in beside the bilinear one.
 #pragma once
 
 #include <cstddef>
