@@ -3,60 +3,33 @@
 #include <algorithm>
 
 #include "convert/repack_kernels.h"
+#include "core/bit_stream.h"
+#include "core/semiplanar.h"
 
 namespace orx::convert {
 namespace {
 
-constexpr size_t kBitsPerByte = 8;
-
-// Pixel i of an LSB-first stream of `bits`-bit pixels (bits <= 16).
-uint32_t streamPixel(const uint8_t* stream, size_t i, size_t bits) {
-    const size_t offset = i * bits;
-    const size_t first = offset / kBitsPerByte;
-    const size_t shift = offset % kBitsPerByte;
-    const size_t bytes = (shift + bits + kBitsPerByte - 1) / kBitsPerByte;
-    uint32_t window = 0;
-    for (size_t b = 0; b < bytes; ++b) window |= uint32_t(stream[first + b]) << (kBitsPerByte * b);
-    return (window >> shift) & ((uint32_t{1} << bits) - 1);
-}
-
 void decodeBitStream(const Image& image, size_t y, uint8_t* out) {
     const size_t bits = image.formatInfo().storageBitsPerPixel;
     const size_t first = y * image.width();
-    for (size_t x = 0; x < image.width(); ++x) writeSample(out, x, 2, streamPixel(image.data(), first + x, bits));
+    for (size_t x = 0; x < image.width(); ++x)
+        writeSample(out, x, 2, readBits(image.data(), (first + x) * bits, bits));
 }
 
-// 10g40: four pixels in five bytes, the high 8 bits of each in bytes 0-3,
-// their low 2 bits side by side in byte 4.
-constexpr size_t k10g40Pixels = 4;
-constexpr size_t k10g40Bytes = 5;
-constexpr size_t k10g40LowBits = 2;
-
-void decode10g40(const Image& image, size_t y, uint8_t* out) {
+// Grouped formats: a group of Pixels pixels holds the high 8 bits of each in
+// its first Pixels bytes, then their LowBits-bit low parts side by side,
+// pixel 0 in the lowest bits (10g40: 4 pixels in 5 bytes, low parts of 2
+// bits; 12g24: 2 pixels in 3 bytes, low nibbles).
+template <size_t Pixels, size_t LowBits>
+void decodeGroups(const Image& image, size_t y, uint8_t* out) {
+    constexpr size_t kGroupBytes = Pixels + (Pixels * LowBits) / kBitsPerByte;
     const size_t first = y * image.width();
     for (size_t x = 0; x < image.width(); ++x) {
         const size_t i = first + x;
-        const uint8_t* group = image.data() + (i / k10g40Pixels) * k10g40Bytes;
-        const size_t slot = i % k10g40Pixels;
-        const uint32_t low = (group[k10g40Pixels] >> (k10g40LowBits * slot)) & ((1u << k10g40LowBits) - 1);
-        writeSample(out, x, 2, uint32_t(group[slot]) << k10g40LowBits | low);
-    }
-}
-
-// 12g24: two pixels in three bytes, the high 8 bits of each in bytes 0-1,
-// their low nibbles in byte 2 (pixel 0 in bits 0-3).
-constexpr size_t k12g24Pixels = 2;
-constexpr size_t k12g24Bytes = 3;
-constexpr size_t k12g24LowBits = 4;
-
-void decode12g24(const Image& image, size_t y, uint8_t* out) {
-    const size_t first = y * image.width();
-    for (size_t x = 0; x < image.width(); ++x) {
-        const size_t i = first + x;
-        const uint8_t* group = image.data() + (i / k12g24Pixels) * k12g24Bytes;
-        const size_t slot = i % k12g24Pixels;
-        const uint32_t low = (group[k12g24Pixels] >> (k12g24LowBits * slot)) & ((1u << k12g24LowBits) - 1);
-        writeSample(out, x, 2, uint32_t(group[slot]) << k12g24LowBits | low);
+        const uint8_t* group = image.data() + (i / Pixels) * kGroupBytes;
+        const size_t slot = i % Pixels;
+        const uint32_t low = readBits(group + Pixels, LowBits * slot, LowBits);
+        writeSample(out, x, 2, uint32_t(group[slot]) << LowBits | low);
     }
 }
 
@@ -85,7 +58,6 @@ constexpr int32_t kGreenFromU = 5638;
 constexpr int32_t kGreenFromV = 11700;
 constexpr int32_t kBlueFromU = 29032;
 constexpr int32_t kChromaZero = 128;
-constexpr size_t kChromaBlock = 2;
 constexpr int32_t kMax8 = 255;
 
 uint8_t clamped(int32_t scaled) {
@@ -97,11 +69,10 @@ uint8_t clamped(int32_t scaled) {
 template <bool UFirst>
 void decodeSemiplanar(const Image& image, size_t y, uint8_t* out) {
     const size_t width = image.width();
-    const size_t pairsPerRow = (width + kChromaBlock - 1) / kChromaBlock;
     const uint8_t* luma = image.data() + y * width;
-    const uint8_t* chroma = image.data() + width * image.height() + (y / kChromaBlock) * pairsPerRow * 2;
+    const uint8_t* chroma = semiplanar::chromaRowFor(image.data(), width, image.height(), y);
     for (size_t x = 0; x < width; ++x) {
-        const uint8_t* pair = chroma + (x / kChromaBlock) * 2;
+        const uint8_t* pair = chroma + (x / semiplanar::kBlock) * semiplanar::kPairBytes;
         const int32_t u = int32_t(pair[UFirst ? 0 : 1]) - kChromaZero;
         const int32_t v = int32_t(pair[UFirst ? 1 : 0]) - kChromaZero;
         const int32_t base = int32_t(luma[x]) << kChromaShift;
@@ -124,8 +95,8 @@ std::optional<Decoder> decoderFor(const PixelFormatInfo& format) {
     const uint8_t bits = format.significantBitsPerChannel;
     switch (format.packing) {
         case Packing::BitStream: return Decoder{decodeBitStream, wideGray(bits)};
-        case Packing::Group10g40: return Decoder{decode10g40, wideGray(bits)};
-        case Packing::Group12g24: return Decoder{decode12g24, wideGray(bits)};
+        case Packing::Group10g40: return Decoder{decodeGroups<4, 2>, wideGray(bits)};
+        case Packing::Group12g24: return Decoder{decodeGroups<2, 4>, wideGray(bits)};
         case Packing::Word32: return Decoder{decodeWord32, colorRowFormat(format.order, bits)};
         case Packing::Semiplanar420:
             return Decoder{format.order == ChannelOrder::YUV ? decodeSemiplanar<true> : decodeSemiplanar<false>,

@@ -2,15 +2,14 @@
 
 #include <cstring>
 
+#include "core/bit_stream.h"
 #include "core/check.h"
 #include "core/error.h"
+#include "core/semiplanar.h"
 
 namespace orx {
 namespace {
 
-constexpr size_t kBitsPerByte = 8;
-constexpr size_t kChromaBlock = 2;  // a 4:2:0 chroma pair covers 2 x 2 pixels
-constexpr size_t kChromaPairBytes = 2;
 
 // The Bayer pattern seen from a pixel one column and/or one row further.
 TARN_LUX_BayerPattern shiftedPattern(TARN_LUX_BayerPattern pattern, bool oddColumn, bool oddRow) {
@@ -44,35 +43,6 @@ void copyRows(const uint8_t* source, size_t sourceStride, uint8_t* target, size_
     for (size_t r = 0; r < rows; ++r) std::memcpy(target + r * targetStride, source + r * sourceStride, rowBytes);
 }
 
-// Bits [offset, offset + bits) of an LSB-first stream, bits <= 16.
-uint32_t readBits(const uint8_t* stream, size_t offset, size_t bits) {
-    const size_t first = offset / kBitsPerByte;
-    const size_t shift = offset % kBitsPerByte;
-    const size_t bytes = (shift + bits + kBitsPerByte - 1) / kBitsPerByte;
-    uint32_t window = 0;
-    for (size_t i = 0; i < bytes; ++i) window |= uint32_t(stream[first + i]) << (kBitsPerByte * i);
-    return (window >> shift) & ((uint32_t{1} << bits) - 1);
-}
-
-class BitWriter {
-public:
-    explicit BitWriter(uint8_t* out) : out_(out) {}
-    void put(uint32_t value, size_t bits) {
-        pending_ |= uint64_t(value) << count_;
-        count_ += bits;
-        for (; count_ >= kBitsPerByte; count_ -= kBitsPerByte, pending_ >>= kBitsPerByte)
-            *out_++ = static_cast<uint8_t>(pending_);
-    }
-    void flush() {
-        if (count_ > 0) *out_ = static_cast<uint8_t>(pending_);
-    }
-
-private:
-    uint8_t* out_;
-    uint64_t pending_ = 0;
-    size_t count_ = 0;
-};
-
 void cropBitStream(const Image& image, size_t x, size_t y, Image& cropped) {
     const size_t bits = image.formatInfo().storageBitsPerPixel;
     BitWriter writer(cropped.data());
@@ -85,13 +55,11 @@ void cropBitStream(const Image& image, size_t x, size_t y, Image& cropped) {
 
 void cropSemiplanar(const Image& image, size_t x, size_t y, Image& cropped) {
     copyRows(image.row(y) + x, image.width(), cropped.data(), cropped.width(), cropped.width(), cropped.height());
-    const auto pairsPerRow = [](size_t width) { return (width + kChromaBlock - 1) / kChromaBlock; };
-    const size_t sourceStride = pairsPerRow(image.width()) * kChromaPairBytes;
-    const size_t targetStride = pairsPerRow(cropped.width()) * kChromaPairBytes;
-    const uint8_t* chroma = image.data() + image.width() * image.height() +
-                            (y / kChromaBlock) * sourceStride + (x / kChromaBlock) * kChromaPairBytes;
-    copyRows(chroma, sourceStride, cropped.data() + cropped.width() * cropped.height(), targetStride, targetStride,
-             pairsPerRow(cropped.height()));
+    const size_t targetStride = semiplanar::chromaRowBytes(cropped.width());
+    const uint8_t* chroma = semiplanar::chromaRowFor(image.data(), image.width(), image.height(), y) +
+                            (x / semiplanar::kBlock) * semiplanar::kPairBytes;
+    copyRows(chroma, semiplanar::chromaRowBytes(image.width()), cropped.data() + cropped.width() * cropped.height(),
+             targetStride, targetStride, semiplanar::chromaRows(cropped.height()));
 }
 
 }  // namespace
@@ -103,7 +71,7 @@ Image cropImage(const Image& image, size_t x, size_t y, size_t width, size_t hei
     const bool wholeBytes = format.bytesPerPixel() > 0;
     if (!wholeBytes && format.packing != Packing::BitStream && !format.isYUV())
         check::unsupportedFormat(format.name, "cropping");
-    if (format.isYUV() && (x % kChromaBlock != 0 || y % kChromaBlock != 0)) {
+    if (format.isYUV() && (x % semiplanar::kBlock != 0 || y % semiplanar::kBlock != 0)) {
         fail(TARN_LUX_RETURN_CODE_INVALID_ARGUMENT, "a ", format.text, " image shares chroma between 2 x 2 pixels, "
              "so a crop must start at an even position, not at x ", x, ", y ", y);
     }
