@@ -189,6 +189,9 @@ TEST(ImageScale, RefusesWhatItCannotScale) {
     Picture mosaic(TARN_LUX_PixelFormatName_BayerBG8, 4, 4, counting(16));
     EXPECT_FAILS_WITH(TARN_LUX_Image_Scale(mosaic.get(), &odd, kLinear, &scaled), TARN_LUX_RETURN_CODE_INVALID_ARGUMENT,
                       "BayerBG8", "even", "3 x 4");
+    const TARN_LUX_Size2D huge{size_t{1} << 31, 1};
+    EXPECT_FAILS_WITH(TARN_LUX_Image_Scale(image.get(), &huge, kLinear, &scaled), TARN_LUX_RETURN_CODE_OUT_OF_RANGE,
+                      "2147483648 x 1");
     Picture empty(TARN_LUX_PixelFormatName_Invalid, 0, 0, {});
     EXPECT_FAILS_WITH(TARN_LUX_Image_Scale(empty.get(), &size, kLinear, &scaled), TARN_LUX_RETURN_CODE_INVALID_ARGUMENT,
                       "Invalid");

@@ -1,5 +1,8 @@
 #include "geometry/scale.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "core/check.h"
 #include "core/error.h"
 #include "core/separate_memory.h"
@@ -11,6 +14,7 @@ namespace {
 constexpr size_t kBitsPerByte = 8;
 // A Bayer row holds two colors; a color plane takes every other row.
 constexpr size_t kMosaicPeriod = 2;
+constexpr size_t kMaxRowBytes = std::numeric_limits<int32_t>::max();
 
 Interpolation checkedAlgorithm(TARN_LUX_InterpolationAlgorithm algorithm) {
     if (!isKnownInterpolation(static_cast<uint32_t>(algorithm))) {
@@ -28,6 +32,14 @@ Interpolation checkScaling(const Image& image, size_t width, size_t height,
     const PixelFormatInfo& format = check::imageFormat(image.format(), "the image to scale");
     if (format.packing != Packing::None) check::unsupportedFormat(format.name, "scaling");
     check::imageSize(format, width, height);
+    // Tap tables hold positions and byte offsets within a row as 32-bit numbers.
+    const size_t pixelBytes = format.storageBitsPerPixel / kBitsPerByte;
+    const size_t widest = std::max(image.width(), width);
+    if (widest > kMaxRowBytes / pixelBytes || std::max(image.height(), height) > kMaxRowBytes) {
+        fail(TARN_LUX_RETURN_CODE_OUT_OF_RANGE, "scaling handles rows of at most ", kMaxRowBytes,
+             " bytes and as many rows, not ", image.width(), " x ", image.height(), " to ", width, " x ", height,
+             " pixels of ", format.text);
+    }
     if (format.isBayered()) {
         const bool even = image.width() % kMosaicPeriod == 0 && image.height() % kMosaicPeriod == 0 &&
                           width % kMosaicPeriod == 0 && height % kMosaicPeriod == 0;
