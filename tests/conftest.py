@@ -12,7 +12,8 @@ BUILD = pathlib.Path(os.environ.get("TARN_LUX_BUILD_DIR", ROOT / "build"))
 if not BUILD.is_absolute():
     BUILD = ROOT / BUILD
 PACKAGE_PARENT = BUILD / "python"
-REFERENCE = ROOT.parent / "shared" / "reference"
+REFERENCE = next((path for path in (ROOT.parent / "shared" / "reference", pathlib.Path("/work/shared/reference"))
+                  if path.is_dir()), ROOT.parent / "shared" / "reference")
 sys.path.insert(0, str(PACKAGE_PARENT))
 
 

@@ -72,7 +72,7 @@ def describe(m):
     for op, expression in (("__eq__", "$0 == $1"), ("__ne__", "$0 != $1")):
         f = m.free.add(op, kind="free")
         for cls in (size, point, rect):
-            f.overloads.append(Overload([Object(cls), Object(cls)], expression, Bool, nothrow=True,
+            f.overloads.append(Overload([Object(cls, strict=True), Object(cls, strict=True)], expression, Bool, nothrow=True,
                                         prototype=f"tarn::lux::operator {op[2:4] == 'eq' and '==' or '!='}"
                                                   f"({cls.native} const &,{cls.native} const &)"))
         f.nomatch = "Py_RETURN_NOTIMPLEMENTED;"

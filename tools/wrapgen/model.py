@@ -75,9 +75,10 @@ def Float(text="float", name=None):
 class Object(Arg):
     """A wrapped native object: `T *`, `T const *`, `T &`, `T const &`, by value."""
 
-    def __init__(self, cls, form="const &", name=None, text=None):
+    def __init__(self, cls, form="const &", name=None, text=None, strict=False):
         self.cls = cls
         self.form = form
+        self.strict = strict  # dispatch refuses None instead of letting the body report it
         text = text or (cls.native if form == "value" else f"{cls.native} {form}")
         super().__init__(text, name)
 
@@ -93,7 +94,8 @@ class Object(Arg):
         return f"if (!rt::{how}({obj}, rt::{self.cls.T}, &{var}, {message})) return nullptr;"
 
     def check(self, obj):
-        return f"rt::isPointer({obj}, rt::{self.cls.T}, {'false' if self.nullable else 'true'})"
+        # None reaches the chosen body, which reports the null reference.
+        return f"rt::isPointer({obj}, rt::{self.cls.T}, {'true' if self.strict else 'false'})"
 
     def pass_(self, var):
         return var if self.nullable else f"*{var}"

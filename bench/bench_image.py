@@ -1,0 +1,82 @@
+"""Image work on 5 MP frames: ours against OpenCV, with a plain copy as the
+bandwidth limit.  Prints a Markdown table (median ms, MP/s, ratio).
+
+usage: /usr/bin/python3 bench/bench_image.py [BUILD_DIR]
+"""
+
+import pathlib
+import statistics
+import sys
+import time
+
+import numpy as np
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ROOT / "build") / "python"))
+
+import cv2  # noqa: E402
+import tarn_lux  # noqa: E402
+from tarn_lux import _tarn_lux_python_interface as m  # noqa: E402
+
+WIDTH, HEIGHT = 2592, 1944  # 5 MP
+RUNS = 15
+
+
+def median_ms(function):
+    function()
+    times = []
+    for _ in range(RUNS):
+        start = time.perf_counter()
+        function()
+        times.append((time.perf_counter() - start) * 1e3)
+    return statistics.median(times)
+
+
+def main():
+    rng = np.random.default_rng(1)
+    rgb = rng.integers(0, 256, (HEIGHT, WIDTH, 3), dtype=np.uint8)
+    mono12 = rng.integers(0, 4096, (HEIGHT, WIDTH), dtype=np.uint16)
+    bayer = rng.integers(0, 256, (HEIGHT, WIDTH), dtype=np.uint8)
+    image_rgb = tarn_lux.Image.from_numpy(rgb)
+    image_mono12 = tarn_lux.Image.from_numpy(mono12)
+    image_bayer = tarn_lux.Image.from_numpy(bayer, m.PixelFormatName_BayerRG8)
+    half = tarn_lux.Size2D.New(WIDTH // 2, HEIGHT // 2)
+    up = tarn_lux.Size2D.New(WIDTH * 3 // 2, HEIGHT * 3 // 2)
+    destination = np.empty_like(rgb)
+
+    cases = [("plain copy of an RGB8 frame (bandwidth)", lambda: np.copyto(destination, rgb), None)]
+    cases.append(("crop 1024x1024 to numpy", lambda: image_rgb.Crop(tarn_lux.Point2D.New(100, 100),
+                                                                      tarn_lux.Size2D.New(1024, 1024)).to_numpy(),
+                  lambda: rgb[100:1124, 100:1124].copy()))
+    for name in ("linear", "area", "cubic"):
+        flag = getattr(cv2, "INTER_" + name.upper())
+        algorithm = getattr(m, "InterpolationAlgorithm_" + name)
+        for label, size in (("half", half), ("1.5x", up)):
+            cases.append((f"scale {name} to {label}",
+                          lambda s=size, a=algorithm: image_rgb.Scale(s, a),
+                          lambda s=size, f=flag: cv2.resize(rgb, (s.width, s.height), interpolation=f)))
+    cases.append(("RGB8 -> BGRa8", lambda: image_rgb.ConvertTo(m.PixelFormatName_BGRa8),
+                  lambda: cv2.cvtColor(rgb, cv2.COLOR_RGB2BGRA)))
+    cases.append(("Mono12 -> Mono8", lambda: image_mono12.ConvertTo(m.PixelFormatName_Mono8),
+                  lambda: (mono12 >> 4).astype(np.uint8)))
+    cases.append(("BayerRG8 -> RGB8 bilinear", lambda: image_bayer.ConvertTo(m.PixelFormatName_RGB8),
+                  lambda: cv2.cvtColor(bayer, cv2.COLOR_BayerBG2RGB)))
+
+    megapixels = WIDTH * HEIGHT / 1e6
+    for threads, label in ((1, "1 thread"), (cv2.getNumThreads(), "default threads")):
+        cv2.setNumThreads(threads)
+        print(f"\n### OpenCV {label} (ours uses its own pool)\n")
+        print("| case | ours ms | MP/s | reference ms | ours/reference speed |")
+        print("|---|---:|---:|---:|---:|")
+        for name, ours, reference in cases:
+            ours_ms = median_ms(ours)
+            if reference is None:
+                print(f"| {name} | {ours_ms:.2f} | {megapixels / ours_ms * 1e3:.0f} | | |")
+                continue
+            reference_ms = median_ms(reference)
+            print(f"| {name} | {ours_ms:.2f} | {megapixels / ours_ms * 1e3:.0f} | {reference_ms:.2f} | "
+                  f"{reference_ms / ours_ms:.2f}x |")
+
+
+if __name__ == "__main__":
+    main()
