@@ -41,6 +41,11 @@ void setErrorObject(PyObject *type, PyObject *value) {
 }
 
 bool argumentError(int status, const char *message) {
+  if (status == kStaleReference) {
+    std::string text = std::string(message) + ": the vector element it referred to no longer exists";
+    setError(PyExc_IndexError, text.c_str());
+    return false;
+  }
   setError(exceptionForStatus(status), message);
   return false;
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "runtime/borrowed_object.h"
 #include "runtime/type_table.h"
 #include "runtime/wrapped_object.h"
 
@@ -288,18 +289,21 @@ int convertPointer(PyObject *object, void **result, TypeInfo *type, int flags, i
   WrappedObject *wrapped = wrappedObjectOf(object);
   for (WrappedObject *candidate = wrapped; candidate;
        candidate = reinterpret_cast<WrappedObject *>(candidate->next)) {
-    void *pointer = nullptr;
-    if (!type || candidate->type == type) {
-      pointer = candidate->ptr;
-    } else {
-      CastEntry *entry = candidate->type ? castCheck(candidate->type, type) : nullptr;
+    CastEntry *entry = nullptr;
+    if (type && candidate->type != type) {
+      entry = candidate->type ? castCheck(candidate->type, type) : nullptr;
       if (!entry) continue;
-      if (entry->converter && result) {  // a mere check must not allocate
+    }
+    void *native = candidate->ptr;
+    // An element of a vector is looked up anew: the vector may have moved it.
+    if (isBorrowedObject(candidate) && !(native = currentPointer(candidate))) return kStaleReference;
+    void *pointer = native;
+    if (entry && entry->converter) {
+      pointer = nullptr;
+      if (result) {  // a mere check must not allocate
         int newMemory = 0;
-        pointer = entry->converter(candidate->ptr, &newMemory);
+        pointer = entry->converter(native, &newMemory);
         if (newMemory && own) *own |= kNewMemory;
-      } else if (!entry->converter) {
-        pointer = candidate->ptr;
       }
     }
     if ((flags & kRelease) == kRelease && !candidate->own) return kNotOwned;

@@ -62,6 +62,7 @@ constexpr int kTypeError = -5;
 constexpr int kOverflowError = -7;
 constexpr int kValueError = -9;
 constexpr int kNullReference = -13;
+constexpr int kStaleReference = -4;  // a borrowed object whose element is gone (borrowed_object.h)
 constexpr int kNotOwned = -200;
 constexpr int kNewObjectBit = 512;
 

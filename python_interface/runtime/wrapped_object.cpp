@@ -5,6 +5,8 @@
 #include <mutex>
 #include <string>
 
+#include "runtime/borrowed_object.h"
+
 namespace tarn::rt {
 namespace {
 
@@ -52,8 +54,9 @@ void callDestroy(WrappedObject *object, ClassData *data) {
   Py_XDECREF(result);
 }
 
-void objectDealloc(PyObject *self) {
-  auto *object = reinterpret_cast<WrappedObject *>(self);
+}  // namespace
+
+void releaseWrappedObject(WrappedObject *object) {
   if (object->own == 1) {
     ClassData *data = object->type ? object->type->clientData : nullptr;
     if (data && data->destroy) {
@@ -64,7 +67,13 @@ void objectDealloc(PyObject *self) {
     }
     if (object->own == 1) dropCapsuleReference();
   }
-  Py_XDECREF(object->next);
+  Py_CLEAR(object->next);
+}
+
+namespace {
+
+void objectDealloc(PyObject *self) {
+  releaseWrappedObject(reinterpret_cast<WrappedObject *>(self));
   PyObject_Free(self);
 }
 
@@ -246,6 +255,9 @@ WrappedObject *wrappedObjectOf(PyObject *object) {
 
 void setOwn(WrappedObject *object, int own) {
   if (object->own == own) return;
+  // A borrowed object points into another object's storage; owning it
+  // would delete memory that its owner frees again.
+  if (own && isBorrowedObject(object)) return;
   if (own)
     takeCapsuleReference();
   else
@@ -266,7 +278,10 @@ PyObject *newBareObject(void *ptr, TypeInfo *type, int own) {
 
 PyObject *newResultObject(void *ptr, TypeInfo *type, int flags) {
   if (!ptr) Py_RETURN_NONE;
-  PyObject *bare = newBareObject(ptr, type, flags & kOwn);
+  return resultFor(newBareObject(ptr, type, flags & kOwn), type, flags);
+}
+
+PyObject *resultFor(PyObject *bare, TypeInfo *type, int flags) {
   if (!bare) return nullptr;
   ClassData *data = type ? type->clientData : nullptr;
   if (!data || (flags & kBare)) return bare;

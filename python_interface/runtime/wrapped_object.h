@@ -52,6 +52,13 @@ void setOwn(WrappedObject *object, int own);
 PyObject *newBareObject(void *ptr, TypeInfo *type, int own);
 // A proxy instance (or a bare object) for a native pointer; None for null.
 PyObject *newResultObject(void *ptr, TypeInfo *type, int flags);
+// The same for a bare wrapped object made by the caller (the reference is
+// taken over; nullptr passes through).
+PyObject *resultFor(PyObject *bare, TypeInfo *type, int flags);
+
+// What dying does to a wrapped object short of freeing its memory: destroys
+// an owned native object, releases the chain.  For types derived from it.
+void releaseWrappedObject(WrappedObject *object);
 
 // After a delete: the wrapped object (in the chain of `object`) that carried
 // `ptr` forgets it, so later calls see a null object instead of freed memory.
