@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "library/exceptions.h"
+#include "runtime/iterators.h"
 
 namespace tarn::rt {
 
@@ -308,6 +309,8 @@ void translateException(std::exception_ptr error, Clauses clauses) {
   PyGILState_STATE state = PyGILState_Ensure();
   try {
     std::rethrow_exception(error);
+  } catch (const swig::stop_iteration &) {
+    PyErr_SetObject(PyExc_StopIteration, Py_None);  // only iterators throw it
   } catch (const std::out_of_range &e) {
     PyErr_SetString(clauses == Clauses::Common ? PyExc_RuntimeError : PyExc_IndexError, e.what());
   } catch (const std::invalid_argument &e) {
