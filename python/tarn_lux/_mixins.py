@@ -117,3 +117,57 @@ class Rect2DMixin:
     def __repr__(self):
         return "Rect2D(x=%d, y=%d, width=%d, height=%d)" % (self.left(), self.top(), self.size().width,
                                                             self.size().height)
+
+
+class SequenceMixin:
+    """The containers (VectorInt32, VectorPoint2D, ...) as Python sequences.
+
+    Length, indexing, slicing, deletion and assignment come from the native
+    functions, which follow Python's index and slice rules; this adds
+    iteration, ``in``, equality with lists and a repr that shows the elements.
+    Elements of the object containers come out as references into the
+    vector: changing ``v[0].x`` changes the vector.
+    """
+
+    def __iter__(self):
+        return self.iterator()
+
+    def __contains__(self, value):
+        return any(element == value for element in self)
+
+    def __repr__(self):
+        return "%s(%r)" % (type(self).__name__, list(self))
+
+    def __eq__(self, other):
+        if isinstance(other, (list, SequenceMixin)):
+            return len(self) == len(other) and all(a == b for a, b in zip(self, other))
+        return NotImplemented
+
+    def __ne__(self, other):
+        equal = self.__eq__(other)
+        return equal if equal is NotImplemented else not equal
+
+    __hash__ = None
+
+    def extend(self, values):
+        for value in values:
+            self.append(value)
+
+    def count(self, value):
+        return sum(1 for element in self if element == value)
+
+    def index(self, value):
+        for position, element in enumerate(self):
+            if element == value:
+                return position
+        raise ValueError("%r is not in %s" % (value, type(self).__name__))
+
+    def tolist(self):
+        return list(self)
+
+
+class IteratorMixin:
+    """SwigPyIterator objects are Python iterators themselves."""
+
+    def __iter__(self):
+        return self

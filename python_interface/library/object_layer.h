@@ -5,5 +5,7 @@
 #include "image/image.h"
 #include "image/image_views.h"
 #include "image/pixel_format.h"
+#include "image/records.h"
 #include "library/error_mapping.h"
 #include "library/exceptions.h"
+#include "runtime/containers.h"
