@@ -135,7 +135,12 @@ struct WrappedItems {
   static constexpr TypeIndex kType = Element;
 
   static bool fromItem(PyObject *item, T *value, TypeInfo *type) { return copyFromWrapped(item, value, type); }
-  static PyObject *copyOut(const T &value) { return newResultObject(new T(value), types()[Element], kOwn); }
+  static PyObject *copyOut(const T &value) {
+    auto copy = std::make_unique<T>(value);
+    PyObject *result = newResultObject(copy.get(), types()[Element], kOwn);
+    if (result) copy.release();
+    return result;
+  }
 };
 
 // --- the container functions ----------------------------------------------
@@ -246,8 +251,7 @@ struct VectorOps {
   static PyObject *item(PyObject *self, const Vector &v, size_t index) {
     if constexpr (Items::kByReference) {
       PyObject *result = newBorrowedResult(types()[Items::kType], self, types()[Container], index, elementAt);
-      if (result && !isWrappedObject(result) && PyObject_SetAttr(result, containerName(), self) != 0)
-        Py_CLEAR(result);
+      if (result && !isWrappedObject(result) && PyObject_SetAttr(result, containerName(), self) != 0) Py_CLEAR(result);
       return result;
     } else {
       return Items::copyOut(v[index]);
@@ -327,13 +331,17 @@ struct VectorOps {
     for (size_t k = 0; k < s.count; ++k) v[static_cast<size_t>(s.first + s.step * ptrdiff_t(k))] = items[k];
   }
 
-  static Vector getslice(const Vector &v, ptrdiff_t i, ptrdiff_t j) { return read(v, sequence::adjust(i, j, 1, v.size())); }
+  static Vector getslice(const Vector &v, ptrdiff_t i, ptrdiff_t j) {
+    return read(v, sequence::adjust(i, j, 1, v.size()));
+  }
   static void setslice(Vector &v, ptrdiff_t i, ptrdiff_t j, const Vector &items) {
     assign(v, sequence::adjust(i, j, 1, v.size()), items);
   }
   static void delslice(Vector &v, ptrdiff_t i, ptrdiff_t j) { erase(v, sequence::adjust(i, j, 1, v.size())); }
   static Vector getitem(const Vector &v, const SliceArg &slice) { return read(v, sliceSpan(slice, v.size())); }
-  static void setitem(Vector &v, const SliceArg &slice, const Vector &items) { assign(v, sliceSpan(slice, v.size()), items); }
+  static void setitem(Vector &v, const SliceArg &slice, const Vector &items) {
+    assign(v, sliceSpan(slice, v.size()), items);
+  }
   static void delitem(Vector &v, const SliceArg &slice) { erase(v, sliceSpan(slice, v.size())); }
 
   // --- growth ---

@@ -111,7 +111,9 @@ PyObject *ownedIterator(swig::SwigPyIterator *iterator) {
   return result;
 }
 
-PyObject *sameIterator(PyObject *self) { return newBorrowedResult(iteratorType(), self, iteratorType(), 0, ownerItself); }
+PyObject *sameIterator(PyObject *self) {
+  return newBorrowedResult(iteratorType(), self, iteratorType(), 0, ownerItself);
+}
 
 PyObject *takeOverIterator(PyObject *self, swig::SwigPyIterator *iterator) {
   WrappedObject *wrapped = wrappedObjectOf(self);

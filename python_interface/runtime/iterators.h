@@ -152,9 +152,7 @@ template <class Ops, class Direction>
 class SwigPyForwardIteratorClosed_T : public SwigPyIterator_T<Ops, Direction> {
  public:
   SwigPyForwardIteratorClosed_T(ptrdiff_t position, ptrdiff_t first, ptrdiff_t last, PyObject *container)
-      : SwigPyIterator_T<Ops, Direction>(position, container, SwigPyIterator::Hold::Keep),
-        begin(first),
-        end(last) {}
+      : SwigPyIterator_T<Ops, Direction>(position, container, SwigPyIterator::Hold::Keep), begin(first), end(last) {}
 
   PyObject *value() const override {
     if (this->current == end) throw stop_iteration();
