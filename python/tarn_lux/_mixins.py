@@ -136,7 +136,10 @@ class SequenceMixin:
         return any(element == value for element in self)
 
     def __repr__(self):
-        return "%s(%r)" % (type(self).__name__, list(self))
+        try:
+            return "%s(%r)" % (type(self).__name__, list(self))
+        except Exception:  # noqa: BLE001 - a deleted container still prints
+            return "<%s (invalid)>" % type(self).__name__
 
     def __eq__(self, other):
         if isinstance(other, (list, SequenceMixin)):
