@@ -326,6 +326,26 @@ def test_erase_and_insert_at_iterators(t):
     assert v == [4, 4, 9]
 
 
+def test_repeated_calls_keep_reference_counts_flat(t):
+    v = points(t, (1, 2), (3, 4))
+    element = t.Point2D.New(5, 6)
+    failing = [lambda: v[9], lambda: next(v.end()), lambda: t.VectorPoint2D([element, 1]), lambda: v.begin() - "x"]
+
+    def work():
+        v[0].x, v.front().y, list(v), v[::-1], v.begin().incr().value(), v.iterator().copy()
+        v.append(element)
+        v.pop()
+        for call in failing:
+            with pytest.raises((IndexError, StopIteration, TypeError)):
+                call()
+
+    work()
+    before = sys.getrefcount(v), sys.getrefcount(element)
+    for _ in range(200):
+        work()
+    assert (sys.getrefcount(v), sys.getrefcount(element)) == before
+
+
 # --- all nine ------------------------------------------------------------------------------
 
 @pytest.mark.parametrize("name", INT_CONTAINERS + RECORD_CONTAINERS)
