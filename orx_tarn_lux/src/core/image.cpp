@@ -33,9 +33,8 @@ Image::Image(TARN_LUX_PixelFormatName format, size_t width, size_t height) : Ima
     const PixelFormatInfo& info = orx::formatInfo(format);
     const size_t bytes = checkedByteCount(info, width, height);
     if (bytes > 0) {
-        // calloc: large blocks come straight from the kernel already zeroed,
-        // without touching every page here.
-        owned_.reset(static_cast<uint8_t*>(std::calloc(bytes, 1)));
+        // Zeroed by the allocator or the kernel, without touching every page here.
+        owned_ = allocatePixels(bytes);
         if (owned_ == nullptr) {
             fail(TARN_LUX_RETURN_CODE_ERROR, "could not allocate ", bytes, " bytes for an image of ", width, " x ",
                  height, " ", info.text);

@@ -11,6 +11,7 @@
 
 #include "core/handles.h"
 #include "core/pixel_format.h"
+#include "core/pixel_memory.h"
 
 namespace orx {
 
@@ -61,16 +62,12 @@ public:
     const uint8_t* row(size_t y) const noexcept { return data_ + y * rowBytes(); }
 
 private:
-    struct Free {
-        void operator()(uint8_t* memory) const noexcept { std::free(memory); }
-    };
-
     const PixelFormatInfo* format_;
     size_t width_ = 0;
     size_t height_ = 0;
     size_t byteCount_ = 0;
     uint64_t timestamp_ = 0;
-    std::unique_ptr<uint8_t, Free> owned_;
+    PixelMemory owned_;
     uint8_t* data_;
 };
 
