@@ -118,10 +118,10 @@ def test_second_module_copy_joins_the_shared_type_list(tmp_path):
         f"sys.path.insert(0, {str(PACKAGE_PARENT)!r})\n"
         "import tarn_lux\n"
         "from tarn_lux import _tarn_lux_python_interface as first\n"
-        "spec = importlib.util.spec_from_file_location('_tarn_lux_python_interface',\n"
+        "found = importlib.util.spec_from_file_location('_tarn_lux_python_interface',\n"
         f"    {str(copy / '_tarn_lux_python_interface.so')!r})\n"
-        "second = importlib.util.module_from_spec(spec)\n"
-        "spec.loader.exec_module(second)\n"
+        "second = importlib.util.module_from_spec(found)\n"
+        "found.loader.exec_module(second)\n"
         "s = first.Size2D_New(7, 8)\n"
         "print(second.Size2D_width_get(s), type(second.Size2D_New(1, 1)).__name__)\n"
         "print(hasattr(sys.modules['swig_runtime_data4'], 'type_pointer_capsule'))\n")

@@ -8,13 +8,6 @@
 namespace tarn::lux {
 namespace {
 
-template <class T, class Operation>
-T query(Operation operation, TARN_LUX_ImageHandle handle) {
-  T value{};
-  check(operation(handle, &value));
-  return value;
-}
-
 // A size from a scale factor: truncated toward zero; what does not fit an
 // unsigned 64-bit size (negative, infinite, not a number, too large) is refused.
 size_t scaled(size_t extent, double factor) {

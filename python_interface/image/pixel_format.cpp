@@ -5,13 +5,6 @@
 namespace tarn::lux {
 namespace {
 
-template <class T, class Operation>
-T query(Operation operation, PixelFormatName name) {
-  T value{};
-  check(operation(name, &value));
-  return value;
-}
-
 bool queryFlag(TARN_LUX_RETURN_CODE (*operation)(TARN_LUX_PixelFormatName, TARN_LUX_BOOL *), PixelFormatName name) {
   return query<TARN_LUX_BOOL>(operation, name) != 0;
 }

@@ -19,4 +19,12 @@ inline void check(TARN_LUX_RETURN_CODE code) {
   if (code != TARN_LUX_RETURN_CODE_SUCCESS) throwLastError();
 }
 
+// One checked query whose answer comes through a single out-parameter.
+template <class T, class Operation, class Subject>
+T query(Operation operation, Subject subject) {
+  T value{};
+  check(operation(subject, &value));
+  return value;
+}
+
 }  // namespace tarn::lux

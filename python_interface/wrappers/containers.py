@@ -219,8 +219,8 @@ def iterator_class(m):
 
 
 def describe(m):
-    for spec in CONTAINERS:
-        container(m, *spec)
+    for row in CONTAINERS:
+        container(m, *row)
     iterator_class(m)
 
 

@@ -66,8 +66,8 @@ def describe(m):
         method(rect, name, [SizeT()], f"$0->{name}($1)", Void, const=False, nothrow=True, doc=doc)
     lifecycle(rect)
 
-    for spec in RANGES:
-        range_class(m, *spec)
+    for row in RANGES:
+        range_class(m, *row)
 
     for op, expression in (("__eq__", "$0 == $1"), ("__ne__", "$0 != $1")):
         f = m.free.add(op, kind="free")

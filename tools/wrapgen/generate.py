@@ -25,9 +25,9 @@ def load(description_dir):
     mixins = {}
     for name in names:
         path = os.path.join(description_dir, name + ".py")
-        spec = importlib.util.spec_from_file_location("wrapdesc_" + name, path)
-        description = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(description)
+        found = importlib.util.spec_from_file_location("wrapdesc_" + name, path)
+        description = importlib.util.module_from_spec(found)
+        found.loader.exec_module(description)
         description.describe(module)
         mixins.update(getattr(description, "MIXINS", {}))
     for cls in module.classes:
