@@ -72,7 +72,6 @@ inline int toEnum(PyObject *object, E *value) {
   return status;
 }
 
-template <class T>
 inline bool scalarArg(int status, const char *message) {
   return status == kOk || argumentError(status, message);
 }

@@ -1,7 +1,7 @@
 """Short forms for the recurring shapes of wrapper descriptions."""
 
-from model import (Arg, Bool, Class, Constructed, DoubleR, Function, Implicit, Move, Object, Overload, Owned,
-                   PyObjectR, Self, SetterSelf, SignedR, StringR, UnsignedR, Void)
+from model import (Constructed, DoubleR, Overload,
+                   Self, SetterSelf, SignedR, UnsignedR, Void)
 
 
 def result_for(arg):

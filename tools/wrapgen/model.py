@@ -40,7 +40,7 @@ class Scalar(Arg):
         return f"{self.ctype} {var}{{}};"
 
     def convert(self, var, obj, message):
-        return f"if (!rt::scalarArg<{self.ctype}>({self.converter.format(obj=obj, var=var)}, {message})) return nullptr;"
+        return f"if (!rt::scalarArg({self.converter.format(obj=obj, var=var)}, {message})) return nullptr;"
 
     def check(self, obj):
         return self.checker.format(obj=obj)
