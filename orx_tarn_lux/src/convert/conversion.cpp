@@ -183,7 +183,7 @@ bool canConvert(const PixelFormatInfo& from, const PixelFormatInfo& to) {
 }
 
 Image convertImage(const Image& image, TARN_LUX_PixelFormatName to, TARN_LUX_ConversionMode mode) {
-    return convertWith(image, to, mode, [&] { return Image(to, image.width(), image.height()); });
+    return convertWith(image, to, mode, [&] { return Image(to, image.width(), image.height(), Fill::Anything); });
 }
 
 Image convertImageInto(const Image& image, TARN_LUX_PixelFormatName to, uint8_t* buffer, size_t bufferSize,

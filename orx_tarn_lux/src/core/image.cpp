@@ -29,12 +29,11 @@ size_t checkedByteCount(const PixelFormatInfo& format, size_t width, size_t heig
 
 Image::Image() noexcept : format_(&pixelFormats()[0]), data_(noPixels) {}
 
-Image::Image(TARN_LUX_PixelFormatName format, size_t width, size_t height) : Image() {
+Image::Image(TARN_LUX_PixelFormatName format, size_t width, size_t height, Fill fill) : Image() {
     const PixelFormatInfo& info = orx::formatInfo(format);
     const size_t bytes = checkedByteCount(info, width, height);
     if (bytes > 0) {
-        // Zeroed by the allocator or the kernel, without touching every page here.
-        owned_ = allocatePixels(bytes);
+        owned_ = allocatePixels(bytes, fill);
         if (owned_ == nullptr) {
             fail(TARN_LUX_RETURN_CODE_ERROR, "could not allocate ", bytes, " bytes for an image of ", width, " x ",
                  height, " ", info.text);
@@ -76,7 +75,7 @@ Image Image::overMemory(TARN_LUX_PixelFormatName format, size_t width, size_t he
 }
 
 Image Image::clone() const {
-    Image copy(format(), width_, height_);
+    Image copy(format(), width_, height_, Fill::Anything);
     if (byteCount_ > 0) std::memcpy(copy.data_, data_, byteCount_);
     copy.timestamp_ = timestamp_;
     return copy;

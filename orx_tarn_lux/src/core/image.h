@@ -19,10 +19,12 @@ class Image {
 public:
     // The empty image: Invalid, 0 x 0, no bytes.
     Image() noexcept;
-    // Zero-filled memory of its own. Throws Error for an unknown format, a
-    // size the format cannot have (check::imageSize), a byte count beyond
-    // what memory can hold (OUT_OF_RANGE) or a failed allocation (ERROR).
-    Image(TARN_LUX_PixelFormatName format, size_t width, size_t height);
+    // Memory of its own, zero-filled unless `fill` is Fill::Anything (for
+    // operations that overwrite every byte). Throws Error for an unknown
+    // format, a size the format cannot have (check::imageSize), a byte count
+    // beyond what memory can hold (OUT_OF_RANGE) or a failed allocation
+    // (ERROR).
+    Image(TARN_LUX_PixelFormatName format, size_t width, size_t height, Fill fill = Fill::Zero);
     // An image over `memory`, which must hold at least byteCount bytes
     // (BUFFER_TOO_SMALL otherwise) and outlive the image.
     static Image overMemory(TARN_LUX_PixelFormatName format, size_t width, size_t height, uint8_t* memory,

@@ -2,7 +2,10 @@
 
 #include <sys/mman.h>
 
+#include <array>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
 
 namespace orx {
 namespace {
@@ -10,25 +13,100 @@ namespace {
 constexpr size_t kHugePage = size_t{2} << 20;
 // Below this the heap serves well and keeps small images cheap.
 constexpr size_t kMappingThreshold = 2 * kHugePage;
+constexpr size_t kCachedMappings = 4;
+constexpr size_t kDefaultCacheMiB = 256;
+constexpr size_t kMiB = size_t{1} << 20;
 
 size_t roundUp(size_t value, size_t step) { return (value + step - 1) / step * step; }
 
-}  // namespace
-
-void ReleasePixels::operator()(uint8_t* memory) const noexcept {
-    if (mappedBytes != 0)
-        munmap(memory, mappedBytes);
-    else
-        std::free(memory);
+size_t cacheLimitFromEnvironment() {
+    const char* text = std::getenv("TARN_LUX_MAPPING_CACHE_MB");
+    if (text == nullptr || *text == '\0') return kDefaultCacheMiB * kMiB;
+    char* end = nullptr;
+    const unsigned long long mebibytes = std::strtoull(text, &end, 10);
+    if (*end != '\0' || mebibytes > (SIZE_MAX / kMiB)) return kDefaultCacheMiB * kMiB;
+    return static_cast<size_t>(mebibytes) * kMiB;
 }
 
-PixelMemory allocatePixels(size_t bytes) {
-    if (bytes < kMappingThreshold || bytes > SIZE_MAX - 2 * kHugePage)
-        return PixelMemory(static_cast<uint8_t*>(std::calloc(bytes, 1)), ReleasePixels{});
-    const size_t length = roundUp(bytes, kHugePage);
+// Released mappings kept for the next allocation of the same length. Lengths
+// are multiples of kHugePage, so frames of one size always meet their own
+// kind; the oldest entry makes room for a new one.
+class MappingCache {
+public:
+    MappingCache() : limit_(cacheLimitFromEnvironment()) {}
+    ~MappingCache() { clear(); }
+
+    // A cached mapping of exactly `length` bytes, or null.
+    uint8_t* take(size_t length) noexcept {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (size_t i = 0; i < count_; ++i) {
+            if (entries_[i].length != length) continue;
+            uint8_t* memory = entries_[i].memory;
+            removeAt(i);
+            return memory;
+        }
+        return nullptr;
+    }
+
+    // Keeps the mapping, or unmaps it when it does not fit.
+    void give(uint8_t* memory, size_t length) noexcept {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (length <= limit_) {
+                while (count_ > 0 && (count_ == kCachedMappings || bytes_ + length > limit_)) {
+                    munmap(entries_[0].memory, entries_[0].length);
+                    removeAt(0);
+                }
+                entries_[count_++] = Entry{memory, length};
+                bytes_ += length;
+                return;
+            }
+        }
+        munmap(memory, length);
+    }
+
+    void clear() noexcept {
+        std::lock_guard<std::mutex> lock(mutex_);
+        while (count_ > 0) {
+            munmap(entries_[0].memory, entries_[0].length);
+            removeAt(0);
+        }
+    }
+
+    MappingCacheState state() noexcept {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return {count_, bytes_};
+    }
+
+private:
+    struct Entry {
+        uint8_t* memory;
+        size_t length;
+    };
+
+    void removeAt(size_t i) noexcept {
+        bytes_ -= entries_[i].length;
+        for (size_t j = i + 1; j < count_; ++j) entries_[j - 1] = entries_[j];
+        --count_;
+    }
+
+    std::mutex mutex_;
+    const size_t limit_;
+    std::array<Entry, kCachedMappings> entries_{};
+    size_t count_ = 0;
+    size_t bytes_ = 0;
+};
+
+MappingCache& mappingCache() {
+    // Never destroyed: images released during exit still find it.
+    static MappingCache* cache = new MappingCache();
+    return *cache;
+}
+
+uint8_t* mapFresh(size_t length) {
     const size_t reserved = length + kHugePage;
     void* base = mmap(nullptr, reserved, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (base == MAP_FAILED) return PixelMemory(nullptr, ReleasePixels{});
+    if (base == MAP_FAILED) return nullptr;
     auto* start = static_cast<uint8_t*>(base);
     auto* aligned = reinterpret_cast<uint8_t*>(roundUp(reinterpret_cast<uintptr_t>(start), kHugePage));
     // Give back the slack before and after the aligned range.
@@ -36,7 +114,34 @@ PixelMemory allocatePixels(size_t bytes) {
     const size_t tail = static_cast<size_t>(start + reserved - (aligned + length));
     if (tail > 0) munmap(aligned + length, tail);
     madvise(aligned, length, MADV_HUGEPAGE);
-    return PixelMemory(aligned, ReleasePixels{length});
+    return aligned;
 }
+
+}  // namespace
+
+void ReleasePixels::operator()(uint8_t* memory) const noexcept {
+    if (mappedBytes != 0)
+        mappingCache().give(memory, mappedBytes);
+    else
+        std::free(memory);
+}
+
+PixelMemory allocatePixels(size_t bytes, Fill fill) {
+    if (bytes < kMappingThreshold || bytes > SIZE_MAX - 2 * kHugePage) {
+        void* memory = fill == Fill::Zero ? std::calloc(bytes, 1) : std::malloc(bytes);
+        return PixelMemory(static_cast<uint8_t*>(memory), ReleasePixels{});
+    }
+    const size_t length = roundUp(bytes, kHugePage);
+    if (uint8_t* reused = mappingCache().take(length)) {
+        if (fill == Fill::Zero) std::memset(reused, 0, bytes);
+        return PixelMemory(reused, ReleasePixels{length});
+    }
+    // Fresh mappings come zeroed from the kernel.
+    return PixelMemory(mapFresh(length), ReleasePixels{length});
+}
+
+void releaseCachedMappings() noexcept { mappingCache().clear(); }
+
+MappingCacheState mappingCacheState() noexcept { return mappingCache().state(); }
 
 }  // namespace orx

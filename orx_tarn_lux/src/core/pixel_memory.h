@@ -6,8 +6,9 @@
 
 namespace orx {
 
-// Releases pixel memory the way it was obtained: small blocks from the heap,
-// large ones as their own anonymous mapping.
+// Releases pixel memory the way it was obtained: small blocks to the heap,
+// large ones to the cache of recent mappings (or to the kernel when the cache
+// is full).
 struct ReleasePixels {
     size_t mappedBytes = 0;  // 0: heap block
     void operator()(uint8_t* memory) const noexcept;
@@ -15,11 +16,32 @@ struct ReleasePixels {
 
 using PixelMemory = std::unique_ptr<uint8_t, ReleasePixels>;
 
-// Zero-filled memory for `bytes` pixels bytes, or null when none can be had.
+// What new pixel memory must hold before the caller writes to it.
+enum class Fill {
+    Zero,      // every byte 0
+    Anything,  // whatever was there: for callers that overwrite every byte
+};
+
+// Memory for `bytes` pixel bytes, or null when none can be had.
+//
 // Frames of megabytes are mapped on 2 MiB borders and offered to the kernel
 // as huge pages: a fresh 5 MP RGB frame then costs a handful of page faults
-// instead of thousands, which otherwise dominate every operation that
-// returns a new image.
-PixelMemory allocatePixels(size_t bytes);
+// instead of thousands. Released mappings are kept for reuse in a small
+// cache, so that a loop producing a new frame per call (convert, scale,
+// clone) runs at memory speed instead of paying the kernel to fault in and
+// zero every page anew. The cache holds at most 4 mappings and 256 MiB; the
+// environment variable TARN_LUX_MAPPING_CACHE_MB sets another limit in MiB,
+// 0 turns the cache off.
+PixelMemory allocatePixels(size_t bytes, Fill fill);
+
+// Returns every cached mapping to the kernel.
+void releaseCachedMappings() noexcept;
+
+// Mappings and bytes the cache holds now; for tests.
+struct MappingCacheState {
+    size_t mappings;
+    size_t bytes;
+};
+MappingCacheState mappingCacheState() noexcept;
 
 }  // namespace orx

@@ -51,6 +51,23 @@ void resampleNearest(const ConstGrid& source, const Grid& target, Interpolation 
     });
 }
 
+// Two-tap weights of 8-bit resampling in fixed point (kPairWeightBits);
+// longer kernels keep their float weights.
+void quantizeTwoTaps(AxisTaps& axis) {
+    if (axis.taps != 2) return;
+    constexpr long kOne = 1L << kPairWeightBits;
+    for (size_t d = 0; d < axis.usedTaps.size(); ++d) {
+        const long first = std::clamp(std::lround(double(axis.weight[2 * d]) * double(kOne)), 0L, kOne);
+        axis.weight[2 * d] = float(first) / float(kOne);
+        axis.weight[2 * d + 1] = float(kOne - first) / float(kOne);
+        axis.usedTaps[d] = first == kOne ? 1 : 2;
+    }
+}
+
+bool isFixedPointPair(const AxisTaps& axis, const GridShape& source) {
+    return axis.taps == 2 && source.sampleBytes == 1;
+}
+
 // The horizontal taps spread over the channels: one entry per output sample,
 // holding byte offsets into the source row.
 struct ExpandedTable {
@@ -59,6 +76,9 @@ struct ExpandedTable {
     std::vector<int32_t> windowStart;
     std::vector<int32_t> lane;
     std::vector<uint8_t> gatherSafe;
+    std::vector<int32_t> pairStart;
+    std::vector<int8_t> pairShuffle;
+    std::vector<int16_t> pairWeight;
     HorizontalTable view;
 
     ExpandedTable(const AxisTaps& axis, const GridShape& source, size_t targetWidth) {
@@ -79,6 +99,44 @@ struct ExpandedTable {
         view = HorizontalTable{axis.taps,         stride,      stride / kWindowBlock,
                                offset.data(),     weight.data(), windowStart.data(),
                                lane.data(),       gatherSafe.data()};
+        if (isFixedPointPair(axis, source)) {
+            findPairs(source, stride);
+            view.pairStart = pairStart.data();
+            view.pairShuffle = pairShuffle.data();
+            view.pairWeight = pairWeight.data();
+        }
+    }
+
+    void findPairs(const GridShape& source, size_t stride) {
+        const size_t blocks = stride / kWindowBlock;
+        const size_t rowBytes = source.samplesPerRow();
+        constexpr float kOne = float(1u << kPairWeightBits);
+        pairStart.assign(blocks, -1);
+        pairShuffle.assign(blocks * kPairShuffleBytes, -1);
+        pairWeight.resize(2 * stride);
+        for (size_t e = 0; e < stride; ++e)
+            for (size_t k = 0; k < 2; ++k)
+                pairWeight[2 * e + k] = static_cast<int16_t>(weight[k * stride + e] * kOne);
+        if (rowBytes < kWindowSamples) return;
+        for (size_t b = 0; b < blocks; ++b) {
+            const int32_t* first = &offset[b * kWindowBlock];
+            const int32_t* second = &offset[stride + b * kWindowBlock];
+            const size_t low = size_t(std::min(*std::min_element(first, first + kWindowBlock),
+                                               *std::min_element(second, second + kWindowBlock)));
+            const size_t high = size_t(std::max(*std::max_element(first, first + kWindowBlock),
+                                                *std::max_element(second, second + kWindowBlock)));
+            const size_t start = std::min(low, rowBytes - kWindowSamples);
+            if (high - start >= kWindowSamples) continue;
+            pairStart[b] = static_cast<int32_t>(start);
+            // Sample j of the block lands in 32-bit lane j: its first tap's
+            // byte, a zero, its second tap's byte, a zero. The shuffle works
+            // within each 128-bit half, which both hold the same window.
+            int8_t* order = &pairShuffle[b * kPairShuffleBytes];
+            for (size_t j = 0; j < kWindowBlock; ++j) {
+                order[4 * j] = static_cast<int8_t>(size_t(first[j]) - start);
+                order[4 * j + 2] = static_cast<int8_t>(size_t(second[j]) - start);
+            }
+        }
     }
 
     void findWindows(const GridShape& source, size_t stride) {
@@ -115,8 +173,12 @@ void resampleSeparable(const ConstGrid& source, const Grid& target, Interpolatio
     const GridShape& out = target.shape;
     const AreaForm areaForm =
         in.width >= out.width && in.height >= out.height ? AreaForm::Box : AreaForm::TwoTap;
-    const AxisTaps horizontal = resampleAxis(in.width, out.width, algorithm, areaForm);
-    const AxisTaps vertical = resampleAxis(in.height, out.height, algorithm, areaForm);
+    AxisTaps horizontal = resampleAxis(in.width, out.width, algorithm, areaForm);
+    AxisTaps vertical = resampleAxis(in.height, out.height, algorithm, areaForm);
+    if (in.sampleBytes == 1) {
+        quantizeTwoTaps(horizontal);
+        quantizeTwoTaps(vertical);
+    }
     const ExpandedTable table(horizontal, in, out.width);
     const size_t samples = out.samplesPerRow();
     const bool fast = useFastKernels();

@@ -56,9 +56,21 @@ ORX_FAST_TARGET size_t horizontalFast(const uint8_t* source, size_t sampleBytes,
                                       size_t end) {
     if (begin % kWindowBlock != 0) return begin;
     const __m256i mask = _mm256_set1_epi32(sampleBytes == 1 ? 0xFF : 0xFFFF);
+    const __m256 pairScale = _mm256_set1_ps(1.0f / float(1u << kPairWeightBits));
     size_t e = begin;
     for (; e + kLanes <= end; e += kLanes) {
         const size_t block = e / kWindowBlock;
+        if (table.pairStart != nullptr && table.pairStart[block] >= 0) {
+            const __m256i window = _mm256_broadcastsi128_si256(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + table.pairStart[block])));
+            const __m256i pairs = _mm256_shuffle_epi8(
+                window, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table.pairShuffle +
+                                                                            block * kPairShuffleBytes)));
+            const __m256i sums = _mm256_madd_epi16(
+                pairs, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table.pairWeight + 2 * e)));
+            _mm256_storeu_ps(out + e, _mm256_mul_ps(_mm256_cvtepi32_ps(sums), pairScale));
+            continue;
+        }
         const bool windowed = blockHasWindows(table, block);
         if (!windowed && !table.gatherSafe[block]) break;
         __m256 sum = _mm256_setzero_ps();

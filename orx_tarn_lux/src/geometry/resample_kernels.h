@@ -24,6 +24,19 @@ constexpr size_t kWindowBlock = 8;
 constexpr size_t kWindowSamples = 16;
 constexpr size_t kGatherBytes = 4;
 
+// Two-tap resampling of 8-bit samples (linear, and area where it enlarges)
+// holds its weights in 11-bit fixed point, as image-processing libraries
+// do: each tap's weight is a multiple of 2^-kPairWeightBits and the two add
+// up to one. Horizontal sums are then exact integers scaled by 2^-11, in
+// float as in integer arithmetic, so the fast kernel can form them with one
+// integer multiply-add per pair. Where the 16 source bytes from
+// pairStart[b] on hold both taps of every sample of block b, pairShuffle's
+// 32 bytes for the block move each pair into one 32-bit lane (two 16-bit
+// words) and pairWeight holds the two integer weights of each sample;
+// pairStart[b] is -1 where they do not fit.
+constexpr unsigned kPairWeightBits = 11;
+constexpr size_t kPairShuffleBytes = 32;
+
 struct HorizontalTable {
     size_t taps = 0;
     size_t stride = 0;  // samples per output row
@@ -33,6 +46,9 @@ struct HorizontalTable {
     const int32_t* windowStart = nullptr;
     const int32_t* lane = nullptr;
     const uint8_t* gatherSafe = nullptr;
+    const int32_t* pairStart = nullptr;  // null: not an 8-bit two-tap table
+    const int8_t* pairShuffle = nullptr;
+    const int16_t* pairWeight = nullptr;
 };
 
 inline float loadSample(const uint8_t* p, size_t sampleBytes) {

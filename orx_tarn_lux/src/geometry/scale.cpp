@@ -89,7 +89,7 @@ void scalePixels(const Image& image, uint8_t* target, size_t width, size_t heigh
 
 Image scaleImage(const Image& image, size_t width, size_t height, TARN_LUX_InterpolationAlgorithm algorithm) {
     const Interpolation checked = checkScaling(image, width, height, algorithm);
-    Image scaled(image.format(), width, height);
+    Image scaled(image.format(), width, height, Fill::Anything);
     scalePixels(image, scaled.data(), width, height, checked);
     scaled.setTimestamp(image.timestamp());
     return scaled;
