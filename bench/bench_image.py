@@ -24,13 +24,16 @@ import tarn_lux  # noqa: E402
 from tarn_lux import _tarn_lux_python_interface as m  # noqa: E402
 
 WIDTH, HEIGHT = 2592, 1944  # 5 MP
-RUNS = 15
+MIN_RUNS, MAX_RUNS, MIN_SECONDS = 15, 400, 0.4
 
 
 def median_ms(function):
+    """Median of at least MIN_RUNS calls and of MIN_SECONDS of calls: fast
+    cases get many samples, so that scheduling noise does not decide them."""
     function()
     times = []
-    for _ in range(RUNS):
+    begun = time.perf_counter()
+    while len(times) < MAX_RUNS and (len(times) < MIN_RUNS or time.perf_counter() - begun < MIN_SECONDS):
         start = time.perf_counter()
         function()
         times.append((time.perf_counter() - start) * 1e3)

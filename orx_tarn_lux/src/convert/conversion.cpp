@@ -126,6 +126,13 @@ void run(const Plan& plan, const Image& in, Image& out) {
     const bool fast = useFastKernels();
     std::optional<Mosaic> mosaic = plan.mosaic;
     if (mosaic) mosaic->width = width;
+    if (!mosaic && plan.decode == nullptr) {
+        // Rows follow each other without padding: a band is one long row.
+        parallelFor(in.height(), kChunkRows, [&](size_t begin, size_t end) {
+            repackRow(*plan.repack, in.row(begin), out.row(begin), width * (end - begin), fast);
+        });
+        return;
+    }
     parallelFor(in.height(), kChunkRows, [&](size_t begin, size_t end) {
         const bool staged = mosaic && plan.repack;
         std::vector<uint8_t> colored(staged ? width * plan.colored.pixelBytes() : 0);

@@ -26,44 +26,74 @@ bool sameChannels(const RowFormat& a, const RowFormat& b) {
     return true;
 }
 
+// Eight pixels of 8-bit color in, eight out, FromChannels and ToChannels 3
+// or 4. Each 128-bit lane holds four pixels: three-byte pixels are loaded as
+// two overlapping halves and the second lane's shuffle indices skip the
+// overlap; three-byte output is packed together before it is stored. Reads
+// and writes touch exactly the step's pixels.
+template <size_t FromChannels, size_t ToChannels>
+ORX_FAST_TARGET size_t shuffleSteps(const uint8_t* in, uint8_t* out, size_t begin, size_t end, __m256i shuffle,
+                                    __m256i alpha) {
+    constexpr size_t kHalfIn = kPixelsPerLane * FromChannels;
+    const __m256i gather = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
+    size_t x = begin;
+    for (; x + kShufflePixels <= end; x += kShufflePixels) {
+        const uint8_t* source = in + x * FromChannels;
+        uint8_t* target = out + x * ToChannels;
+        __m256i pixels;
+        if constexpr (FromChannels == 3) {
+            // Lane 1 starts 4 bytes before its pixels, so the load ends at the step's end.
+            pixels = _mm256_inserti128_si256(
+                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 2 * kHalfIn - kLaneBytes)), 1);
+        } else {
+            pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source));
+        }
+        pixels = _mm256_or_si256(_mm256_shuffle_epi8(pixels, shuffle), alpha);
+        if constexpr (ToChannels == 3) {
+            pixels = _mm256_permutevar8x32_epi32(pixels, gather);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm256_castsi256_si128(pixels));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(target + kLaneBytes), _mm256_extracti128_si256(pixels, 1));
+        } else {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(target), pixels);
+        }
+    }
+    return x;
+}
+
 // 8-bit color to 8-bit color: every output byte is an input byte or alpha.
 ORX_FAST_TARGET size_t shuffleBytes(const uint8_t* in, const Repack& repack, uint8_t* out,
                                     size_t begin, size_t end) {
     const RowFormat& from = repack.from;
     const RowFormat& to = repack.to;
-    alignas(16) int8_t order[kLaneBytes];
-    alignas(16) uint8_t opaque[kLaneBytes] = {};
-    for (size_t p = 0; p < kPixelsPerLane; ++p)
-        for (size_t c = 0; c < kPixelsPerLane; ++c) {
-            const size_t i = p * to.channels + c;
-            if (c >= to.channels) continue;
-            const bool newAlpha = to.channel[c] == Channel::Alpha && !from.hasAlpha();
-            order[i] = newAlpha ? kCleared
-                                : static_cast<int8_t>(p * from.channels + from.indexOf(to.channel[c]));
-            opaque[i] = newAlpha ? 0xFF : 0;
+    alignas(32) int8_t order[2 * kLaneBytes];
+    alignas(32) uint8_t opaque[2 * kLaneBytes] = {};
+    // Where lane 1's pixels start within its 16 loaded bytes.
+    const size_t laneOneSkip = from.channels == 3 ? kLaneBytes - kPixelsPerLane * 3 : 0;
+    for (size_t lane = 0; lane < 2; ++lane)
+        for (size_t i = 0; i < kLaneBytes; ++i) {
+            const size_t p = i / to.channels;
+            const size_t c = i % to.channels;
+            int8_t index = kCleared;
+            uint8_t fill = 0;
+            if (p < kPixelsPerLane) {
+                const bool newAlpha = to.channel[c] == Channel::Alpha && !from.hasAlpha();
+                if (newAlpha)
+                    fill = 0xFF;
+                else
+                    index = static_cast<int8_t>((lane ? laneOneSkip : 0) + p * from.channels +
+                                                from.indexOf(to.channel[c]));
+            }
+            order[lane * kLaneBytes + i] = index;
+            opaque[lane * kLaneBytes + i] = fill;
         }
-    for (size_t i = kPixelsPerLane * to.channels; i < kLaneBytes; ++i) order[i] = kCleared;
-    const __m256i shuffle =
-        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(order)));
-    const __m256i alpha =
-        _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(opaque)));
-    // The last lane's load reads and its store writes a full 16 bytes.
-    const size_t lastInput = (end * from.channels >= kLaneBytes) ? end * from.channels - kLaneBytes : 0;
-    const size_t lastOutput = (end * to.channels >= kLaneBytes) ? end * to.channels - kLaneBytes : 0;
-    size_t x = begin;
-    for (; x + kShufflePixels <= end; x += kShufflePixels) {
-        const size_t second = x + kPixelsPerLane;
-        if (second * from.channels > lastInput || second * to.channels > lastOutput) break;
-        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x * from.channels));
-        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + second * from.channels));
-        const __m256i pixels = _mm256_or_si256(
-            _mm256_shuffle_epi8(_mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1), shuffle),
-            alpha);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x * to.channels), _mm256_castsi256_si128(pixels));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + second * to.channels),
-                         _mm256_extracti128_si256(pixels, 1));
-    }
-    return x;
+    const __m256i shuffle = _mm256_load_si256(reinterpret_cast<const __m256i*>(order));
+    const __m256i alpha = _mm256_load_si256(reinterpret_cast<const __m256i*>(opaque));
+    if (from.channels == 3)
+        return to.channels == 3 ? shuffleSteps<3, 3>(in, out, begin, end, shuffle, alpha)
+                                : shuffleSteps<3, 4>(in, out, begin, end, shuffle, alpha);
+    return to.channels == 3 ? shuffleSteps<4, 3>(in, out, begin, end, shuffle, alpha)
+                            : shuffleSteps<4, 4>(in, out, begin, end, shuffle, alpha);
 }
 
 // Same channels, other depth: each sample is masked and shifted on its own.
