@@ -216,6 +216,142 @@ ORX_FAST_TARGET size_t demosaicFast(const uint8_t* up, const uint8_t* row, const
     return x;
 }
 
+namespace {
+
+constexpr size_t kLumaStep = 8;  // pixels per step of the luma kernels
+
+// Rounds and scales eight 32-bit luma sums (kLumaShift fraction bits) from
+// `fromBits` to the output's depth and stores them as bytes or words.
+ORX_FAST_TARGET inline void storeLuma(__m256i sums, const RowFormat& to, __m128i down, __m128i up,
+                                      uint8_t* target) {
+    const __m256i rounded = _mm256_srli_epi32(
+        _mm256_add_epi32(sums, _mm256_set1_epi32(1 << (kLumaShift - 1))), kLumaShift);
+    const __m256i scaled = _mm256_sll_epi32(_mm256_srl_epi32(rounded, down), up);
+    const __m256i packed = _mm256_packus_epi32(scaled, scaled);  // per lane: 4 words, twice
+    const __m128i words = _mm_unpacklo_epi64(_mm256_castsi256_si128(packed), _mm256_extracti128_si256(packed, 1));
+    if (to.sampleBytes == 1)
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(target), _mm_packus_epi16(words, words));
+    else
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), words);
+}
+
+// Colour to gray. Shuffles put each pixel's red and green (as 16-bit words)
+// into one 32-bit lane and its blue into another, so two integer
+// multiply-adds with the luma weights give the sums of the scalar kernel.
+// Eight-bit pixels come four to a 128-bit lane (three-byte ones loaded as
+// two overlapping halves, as in shuffleSteps); 16-bit pixels come two to a
+// lane, two loads per half step.
+ORX_FAST_TARGET size_t lumaFast(const uint8_t* in, const Repack& repack, uint8_t* out, size_t begin,
+                                size_t end) {
+    const RowFormat& from = repack.from;
+    const RowFormat& to = repack.to;
+    const size_t pixelBytes = from.pixelBytes();
+    const size_t sampleBytes = from.sampleBytes;
+    const size_t perLane = sampleBytes == 1 ? kPixelsPerLane : kPixelsPerLane / 2;
+    // Where the second of the two 16-byte loads of a step (or half step) starts.
+    const size_t secondLoad = sampleBytes == 1 && from.channels == 3 ? kPixelsPerLane * 3 - (kLaneBytes - kPixelsPerLane * 3)
+                                                                     : perLane * pixelBytes;
+    const size_t skip = perLane * pixelBytes - secondLoad;  // bytes before lane 1's first pixel
+    alignas(32) int8_t redGreen[2 * kLaneBytes];
+    alignas(32) int8_t blue[2 * kLaneBytes];
+    for (size_t i = 0; i < 2 * kLaneBytes; ++i) redGreen[i] = blue[i] = kCleared;
+    const size_t channelOf[3] = {from.indexOf(Channel::Red), from.indexOf(Channel::Green),
+                                 from.indexOf(Channel::Blue)};
+    for (size_t lane = 0; lane < 2; ++lane)
+        for (size_t p = 0; p < perLane; ++p)
+            for (size_t b = 0; b < sampleBytes; ++b) {
+                const size_t pixel = (lane ? skip : 0) + p * pixelBytes + b;
+                // Eight-bit pixels: lane p holds (R, G) and (B, 0) of pixel p.
+                // 16-bit pixels: (R, G) of pixel p in lane p, (B, 0) in lane p + 2.
+                const size_t rg = lane * kLaneBytes + p * 4;
+                const size_t bl = sampleBytes == 1 ? rg : lane * kLaneBytes + (p + 2) * 4;
+                redGreen[rg + b] = static_cast<int8_t>(pixel + channelOf[0] * sampleBytes);
+                redGreen[rg + 2 + b] = static_cast<int8_t>(pixel + channelOf[1] * sampleBytes);
+                blue[bl + b] = static_cast<int8_t>(pixel + channelOf[2] * sampleBytes);
+            }
+    const __m256i pickRedGreen = _mm256_load_si256(reinterpret_cast<const __m256i*>(redGreen));
+    const __m256i pickBlue = _mm256_load_si256(reinterpret_cast<const __m256i*>(blue));
+    const __m256i weightsRedGreen = _mm256_set1_epi32(int32_t(kLumaRed) | int32_t(kLumaGreen) << 16);
+    const __m256i weightsBlue = _mm256_set1_epi32(int32_t(kLumaBlue));
+    const __m256i mask = _mm256_set1_epi16(static_cast<int16_t>(from.maxValue()));
+    const __m128i down = _mm_cvtsi32_si128(from.bits > to.bits ? from.bits - to.bits : 0);
+    const __m128i up = _mm_cvtsi32_si128(to.bits > from.bits ? to.bits - from.bits : 0);
+    const size_t rowBytes = end * pixelBytes;
+    const auto sumsAt = [&](const uint8_t* source) ORX_FAST_TARGET {
+        const __m256i pixels = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + secondLoad)), 1);
+        __m256i rg = _mm256_shuffle_epi8(pixels, pickRedGreen);
+        __m256i b = _mm256_shuffle_epi8(pixels, pickBlue);
+        if (sampleBytes == 2) rg = _mm256_and_si256(rg, mask), b = _mm256_and_si256(b, mask);
+        return _mm256_add_epi32(_mm256_madd_epi16(rg, weightsRedGreen), _mm256_madd_epi16(b, weightsBlue));
+    };
+    size_t x = begin;
+    for (; x + kLumaStep <= end; x += kLumaStep) {
+        const uint8_t* source = in + x * pixelBytes;
+        __m256i sums;
+        if (sampleBytes == 1) {
+            if (source + secondLoad + kLaneBytes > in + rowBytes) break;
+            sums = sumsAt(source);
+        } else {
+            // Two half steps of four pixels; each lane's sums are in its
+            // first two 32-bit lanes after adding the blue half onto them.
+            const uint8_t* second = source + 2 * perLane * pixelBytes;
+            if (second + secondLoad + kLaneBytes > in + rowBytes) break;
+            __m256i first = sumsAt(source), last = sumsAt(second);
+            first = _mm256_add_epi32(first, _mm256_srli_si256(first, 8));
+            last = _mm256_add_epi32(last, _mm256_srli_si256(last, 8));
+            // 64-bit lanes 0 and 2 of each: pixels 0-1, 2-3, then 4-5, 6-7.
+            sums = _mm256_permute4x64_epi64(_mm256_unpacklo_epi64(first, last), 0xD8);
+        }
+        storeLuma(sums, to, down, up, out + x * to.sampleBytes);
+    }
+    return x;
+}
+
+// Gray to colour at the same depth: every output byte is a byte of the gray
+// sample or of opaque alpha. A step reads 16 bytes of gray (16 or 8 pixels)
+// and writes them out as 3 or 4 chunks of 16 bytes.
+ORX_FAST_TARGET size_t replicateFast(const uint8_t* in, const Repack& repack, uint8_t* out, size_t begin,
+                                     size_t end) {
+    const RowFormat& to = repack.to;
+    const size_t sampleBytes = to.sampleBytes;
+    const size_t chunks = to.channels;
+    const size_t pixelsPerStep = kLaneBytes / sampleBytes;
+    const uint32_t opaqueValue = to.maxValue();
+    alignas(16) int8_t order[4][kLaneBytes];
+    alignas(16) uint8_t opaque[4][kLaneBytes];
+    for (size_t k = 0; k < chunks; ++k)
+        for (size_t i = 0; i < kLaneBytes; ++i) {
+            const size_t byte = k * kLaneBytes + i;
+            const size_t pixel = byte / to.pixelBytes();
+            const size_t channel = byte % to.pixelBytes() / sampleBytes;
+            const size_t b = byte % sampleBytes;
+            const bool alpha = to.channel[channel] == Channel::Alpha;
+            order[k][i] = alpha ? kCleared : static_cast<int8_t>(pixel * sampleBytes + b);
+            opaque[k][i] = alpha ? static_cast<uint8_t>(opaqueValue >> (8 * b)) : 0;
+        }
+    __m128i shuffles[4], fills[4];
+    for (size_t k = 0; k < chunks; ++k) {
+        shuffles[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(order[k]));
+        fills[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(opaque[k]));
+    }
+    const __m128i mask = sampleBytes == 2 ? _mm_set1_epi16(static_cast<int16_t>(repack.from.maxValue()))
+                                          : _mm_set1_epi8(-1);
+    size_t x = begin;
+    for (; x + pixelsPerStep <= end; x += pixelsPerStep) {
+        const __m128i gray =
+            _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x * sampleBytes)), mask);
+        uint8_t* target = out + x * to.pixelBytes();
+        for (size_t k = 0; k < chunks; ++k)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + k * kLaneBytes),
+                             _mm_or_si128(_mm_shuffle_epi8(gray, shuffles[k]), fills[k]));
+    }
+    return x;
+}
+
+}  // namespace
+
 ORX_FAST_TARGET size_t repackFast(const uint8_t* in, const Repack& repack, uint8_t* out, size_t begin,
                                   size_t end) {
     const RowFormat& from = repack.from;
@@ -223,6 +359,8 @@ ORX_FAST_TARGET size_t repackFast(const uint8_t* in, const Repack& repack, uint8
     if (sameChannels(from, to)) return shiftSamples(in, repack, out, begin, end);
     const bool eightBitColor = from.isColor() && to.isColor() && from.bits == 8 && to.bits == 8;
     if (eightBitColor) return shuffleBytes(in, repack, out, begin, end);
+    if (from.isColor() && to.channels == 1) return lumaFast(in, repack, out, begin, end);
+    if (from.channels == 1 && to.isColor() && from.bits == to.bits) return replicateFast(in, repack, out, begin, end);
     return begin;
 }
 
