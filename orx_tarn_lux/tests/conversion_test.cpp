@@ -145,6 +145,26 @@ TEST(Conversion, TurnsColorIntoLumaAndGrayIntoEqualChannels) {
               std::vector<uint8_t>({255, 255, 255, 255}));
 }
 
+// Gray from a mosaic is demosaiced in one pass; it must equal the luma of
+// the demosaiced colour, at every depth and for every pattern.
+TEST(Conversion, GrayFromAMosaicIsTheLumaOfItsColor) {
+    const TARN_LUX_PixelFormatName grays[] = {TARN_LUX_PixelFormatName_Mono8, TARN_LUX_PixelFormatName_Mono10,
+                                              TARN_LUX_PixelFormatName_Mono12};
+    for (const PixelFormatInfo* from : formats(true)) {
+        if (!from->isBayered()) continue;
+        const size_t width = 45, height = 7;
+        const Image mosaic = imageOf(from->name, width, height,
+                                     testing::noiseBytes(from->imageByteCount(width, height), 7));
+        const TARN_LUX_PixelFormatName color =
+            from->significantBitsPerChannel == 8 ? TARN_LUX_PixelFormatName_RGB8
+            : from->significantBitsPerChannel == 10 ? TARN_LUX_PixelFormatName_RGB10 : TARN_LUX_PixelFormatName_RGB12;
+        const Image colored = convertImage(mosaic, color, kFast);
+        for (TARN_LUX_PixelFormatName gray : grays)
+            EXPECT_EQ(bytesOf(convertImage(mosaic, gray, kFast)), bytesOf(convertImage(colored, gray, kFast)))
+                << from->text << " -> " << describeFormat(gray);
+    }
+}
+
 // A mosaic of one color: every phase, border and row parity must give back
 // exactly that color if the pattern's colors are placed right.
 TEST(Conversion, DemosaicingReproducesAFlatColorInEveryPatternAndSize) {

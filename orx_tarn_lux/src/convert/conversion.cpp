@@ -55,9 +55,14 @@ std::optional<Plan> planConversion(const PixelFormatInfo& from, const PixelForma
             plan.repack = Repack{plan.source, output};
             return plan;
         }
-        // Demosaicing writes the output itself when only the order differs.
-        const bool direct = isColor(to) && to.significantBitsPerChannel == from.significantBitsPerChannel;
-        plan.colored = direct ? output : colorRowFormat(ChannelOrder::RGB, from.significantBitsPerChannel);
+        // Demosaicing writes the output itself (colour in any order, or its
+        // luma) when the depth stays; otherwise a repack follows.
+        const uint8_t bits = from.significantBitsPerChannel;
+        const bool direct = to.significantBitsPerChannel == bits;
+        RowFormat raw = isColor(to) ? colorRowFormat(ChannelOrder::RGB, bits) : RowFormat{};
+        raw.bits = bits;
+        raw.sampleBytes = plan.source.sampleBytes;
+        plan.colored = direct ? output : raw;
         plan.mosaic = Mosaic{0, plan.source.sampleBytes, plan.source.maxValue(), from.bayerPattern, plan.colored};
         if (!direct) plan.repack = Repack{plan.colored, output};
         return plan;

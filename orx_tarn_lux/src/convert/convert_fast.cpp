@@ -135,50 +135,99 @@ ORX_FAST_TARGET inline __m128i narrow(__m256i words) {
     return _mm256_castsi256_si128(_mm256_permute4x64_epi64(_mm256_packus_epi16(words, words), 0xD8));
 }
 
-// Shuffles that interleave three 16-byte planes into 48 bytes of pixels:
-// kInterleave3[chunk][plane][i] names the plane byte that lands at byte i of
-// output chunk `chunk`, or clears it.
+// Shuffles that interleave three 16-byte planes of samples of SampleBytes
+// bytes into 48 bytes of pixels: index[chunk][plane][i] names the plane
+// byte that lands at byte i of output chunk `chunk`, or clears it.
+template <size_t SampleBytes>
 struct Interleave3 {
     int8_t index[3][3][kLaneBytes];
     constexpr Interleave3() : index() {
         for (size_t chunk = 0; chunk < 3; ++chunk)
             for (size_t plane = 0; plane < 3; ++plane)
                 for (size_t i = 0; i < kLaneBytes; ++i) {
-                    const size_t byte = chunk * kLaneBytes + i;
-                    index[chunk][plane][i] = byte % 3 == plane ? static_cast<int8_t>(byte / 3) : kCleared;
+                    const size_t sample = (chunk * kLaneBytes + i) / SampleBytes;
+                    index[chunk][plane][i] =
+                        sample % 3 == plane ? static_cast<int8_t>(sample / 3 * SampleBytes + i % SampleBytes)
+                                            : kCleared;
                 }
     }
 };
-constexpr Interleave3 kInterleave3;
+template <size_t SampleBytes>
+constexpr Interleave3<SampleBytes> kInterleave3;
 
+// Interleaves three or four planes of 16 bytes of samples into pixels.
+template <size_t SampleBytes>
 ORX_FAST_TARGET void storeInterleaved(const __m128i* planes, size_t channels, uint8_t* out) {
     if (channels == 3) {
         for (size_t chunk = 0; chunk < 3; ++chunk) {
             __m128i bytes = _mm_setzero_si128();
             for (size_t plane = 0; plane < 3; ++plane) {
-                const __m128i order =
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(kInterleave3.index[chunk][plane]));
+                const __m128i order = _mm_loadu_si128(
+                    reinterpret_cast<const __m128i*>(kInterleave3<SampleBytes>.index[chunk][plane]));
                 bytes = _mm_or_si128(bytes, _mm_shuffle_epi8(planes[plane], order));
             }
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + chunk * kLaneBytes), bytes);
         }
         return;
     }
-    const __m128i firstPairs[2] = {_mm_unpacklo_epi8(planes[0], planes[1]), _mm_unpackhi_epi8(planes[0], planes[1])};
-    const __m128i secondPairs[2] = {_mm_unpacklo_epi8(planes[2], planes[3]), _mm_unpackhi_epi8(planes[2], planes[3])};
+    // Pairs of samples first, then pairs of pairs.
+    const auto pairLow = [](__m128i a, __m128i b) ORX_FAST_TARGET {
+        return SampleBytes == 1 ? _mm_unpacklo_epi8(a, b) : _mm_unpacklo_epi16(a, b);
+    };
+    const auto pairHigh = [](__m128i a, __m128i b) ORX_FAST_TARGET {
+        return SampleBytes == 1 ? _mm_unpackhi_epi8(a, b) : _mm_unpackhi_epi16(a, b);
+    };
+    const auto quadLow = [](__m128i a, __m128i b) ORX_FAST_TARGET {
+        return SampleBytes == 1 ? _mm_unpacklo_epi16(a, b) : _mm_unpacklo_epi32(a, b);
+    };
+    const auto quadHigh = [](__m128i a, __m128i b) ORX_FAST_TARGET {
+        return SampleBytes == 1 ? _mm_unpackhi_epi16(a, b) : _mm_unpackhi_epi32(a, b);
+    };
+    const __m128i firstPairs[2] = {pairLow(planes[0], planes[1]), pairHigh(planes[0], planes[1])};
+    const __m128i secondPairs[2] = {pairLow(planes[2], planes[3]), pairHigh(planes[2], planes[3])};
     for (size_t half = 0; half < 2; ++half) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (2 * half) * kLaneBytes),
-                         _mm_unpacklo_epi16(firstPairs[half], secondPairs[half]));
+                         quadLow(firstPairs[half], secondPairs[half]));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (2 * half + 1) * kLaneBytes),
-                         _mm_unpackhi_epi16(firstPairs[half], secondPairs[half]));
+                         quadHigh(firstPairs[half], secondPairs[half]));
     }
 }
 
-}  // namespace
+// Sixteen samples from column x on, as 16-bit words with the unused high
+// bits of 16-bit storage cleared.
+template <size_t SampleBytes>
+ORX_FAST_TARGET inline __m256i samplesAt(const uint8_t* line, size_t x, __m256i mask) {
+    if constexpr (SampleBytes == 1)
+        return widen(line + x);
+    else
+        return _mm256_and_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(line + 2 * x)), mask);
+}
 
-ORX_FAST_TARGET size_t demosaicFast(const uint8_t* up, const uint8_t* row, const uint8_t* down,
-                                    const Mosaic& mosaic, size_t y, uint8_t* out, size_t begin, size_t end) {
-    if (mosaic.sampleBytes != 1 || begin == 0) return begin;
+// Luma of sixteen demosaiced pixels (16-bit planes) at the raw depth.
+template <size_t SampleBytes>
+ORX_FAST_TARGET inline void storeMosaicLuma(__m256i red, __m256i green, __m256i blue, uint8_t* target) {
+    const __m256i weightsRedGreen = _mm256_set1_epi32(int32_t(kLumaRed) | int32_t(kLumaGreen) << 16);
+    const __m256i weightsBlue = _mm256_set1_epi32(int32_t(kLumaBlue));
+    const __m256i half = _mm256_set1_epi32(1 << (kLumaShift - 1));
+    const __m256i zero = _mm256_setzero_si256();
+    // Unpacking and packing both work per 128-bit lane, so the order survives.
+    const auto sums = [&](__m256i redGreen, __m256i blueZero) ORX_FAST_TARGET {
+        const __m256i sum = _mm256_add_epi32(_mm256_madd_epi16(redGreen, weightsRedGreen),
+                                             _mm256_madd_epi16(blueZero, weightsBlue));
+        return _mm256_srli_epi32(_mm256_add_epi32(sum, half), kLumaShift);
+    };
+    const __m256i low = sums(_mm256_unpacklo_epi16(red, green), _mm256_unpacklo_epi16(blue, zero));
+    const __m256i high = sums(_mm256_unpackhi_epi16(red, green), _mm256_unpackhi_epi16(blue, zero));
+    const __m256i words = _mm256_packus_epi32(low, high);
+    if constexpr (SampleBytes == 1)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), narrow(words));
+    else
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(target), words);
+}
+
+template <size_t SampleBytes>
+ORX_FAST_TARGET size_t demosaicSteps(const uint8_t* up, const uint8_t* row, const uint8_t* down,
+                                     const Mosaic& mosaic, size_t y, uint8_t* out, size_t begin, size_t end) {
     const MosaicRow colors = mosaicRow(mosaic.pattern, y);
     const size_t channels = mosaic.out.channels;
     // Lane j holds column x + j; x keeps the parity of begin, so the lanes
@@ -186,15 +235,23 @@ ORX_FAST_TARGET size_t demosaicFast(const uint8_t* up, const uint8_t* row, const
     alignas(32) int16_t greenLane[kMosaicStep];
     for (size_t j = 0; j < kMosaicStep; ++j) greenLane[j] = ((begin + j) % 2 == 0) == colors.greenFirst ? -1 : 0;
     const __m256i green = _mm256_load_si256(reinterpret_cast<const __m256i*>(greenLane));
+    const __m256i mask = _mm256_set1_epi16(static_cast<int16_t>(mosaic.mask));
     const __m256i one = _mm256_set1_epi16(1);
     const __m256i two = _mm256_set1_epi16(2);
+    const size_t red = mosaic.out.indexOf(Channel::Red);
+    const size_t greenPlane = mosaic.out.indexOf(Channel::Green);
+    const size_t blue = mosaic.out.indexOf(Channel::Blue);
+    const auto at = [&](const uint8_t* line, size_t column) ORX_FAST_TARGET {
+        return samplesAt<SampleBytes>(line, column, mask);
+    };
     size_t x = begin;
-    // Each step reads columns x - 1 .. x + 16.
+    // Each step reads columns x - 1 .. x + 16. Sums of four 12-bit samples
+    // still fit 16-bit lanes.
     for (; x + kMosaicStep <= end && x + kMosaicStep + 1 <= mosaic.width; x += kMosaicStep) {
-        const __m256i left = widen(row + x - 1), centre = widen(row + x), right = widen(row + x + 1);
-        const __m256i above = widen(up + x), below = widen(down + x);
-        const __m256i diagonals = _mm256_add_epi16(_mm256_add_epi16(widen(up + x - 1), widen(up + x + 1)),
-                                                   _mm256_add_epi16(widen(down + x - 1), widen(down + x + 1)));
+        const __m256i left = at(row, x - 1), centre = at(row, x), right = at(row, x + 1);
+        const __m256i above = at(up, x), below = at(down, x);
+        const __m256i diagonals = _mm256_add_epi16(_mm256_add_epi16(at(up, x - 1), at(up, x + 1)),
+                                                   _mm256_add_epi16(at(down, x - 1), at(down, x + 1)));
         const __m256i across = _mm256_add_epi16(left, right);
         const __m256i vertical = _mm256_add_epi16(above, below);
         const __m256i horizontalMean = _mm256_srli_epi16(_mm256_add_epi16(across, one), 1);
@@ -204,16 +261,41 @@ ORX_FAST_TARGET size_t demosaicFast(const uint8_t* up, const uint8_t* row, const
         const __m256i own = _mm256_blendv_epi8(centre, horizontalMean, green);
         const __m256i middle = _mm256_blendv_epi8(crossMean, centre, green);
         const __m256i other = _mm256_blendv_epi8(diagonalMean, verticalMean, green);
-        const __m128i red = narrow(colors.redRow ? own : other);
-        const __m128i blue = narrow(colors.redRow ? other : own);
-        __m128i planes[4];
-        planes[mosaic.out.indexOf(Channel::Red)] = red;
-        planes[mosaic.out.indexOf(Channel::Green)] = narrow(middle);
-        planes[mosaic.out.indexOf(Channel::Blue)] = blue;
-        planes[3] = _mm_set1_epi8(static_cast<char>(0xFF));
-        storeInterleaved(planes, channels, out + x * channels);
+        if (channels == 1) {
+            storeMosaicLuma<SampleBytes>(colors.redRow ? own : other, middle, colors.redRow ? other : own,
+                                         out + x * SampleBytes);
+            continue;
+        }
+        __m256i planes[4];
+        planes[red] = colors.redRow ? own : other;
+        planes[greenPlane] = middle;
+        planes[blue] = colors.redRow ? other : own;
+        planes[3] = mask;  // opaque alpha at the raw depth
+        if constexpr (SampleBytes == 1) {
+            __m128i narrowed[4];
+            for (size_t c = 0; c < 4; ++c) narrowed[c] = narrow(planes[c]);
+            storeInterleaved<1>(narrowed, channels, out + x * channels);
+        } else {
+            __m128i low[4], high[4];
+            for (size_t c = 0; c < 4; ++c) {
+                low[c] = _mm256_castsi256_si128(planes[c]);
+                high[c] = _mm256_extracti128_si256(planes[c], 1);
+            }
+            uint8_t* target = out + x * channels * 2;
+            storeInterleaved<2>(low, channels, target);
+            storeInterleaved<2>(high, channels, target + channels * kLaneBytes);
+        }
     }
     return x;
+}
+
+}  // namespace
+
+ORX_FAST_TARGET size_t demosaicFast(const uint8_t* up, const uint8_t* row, const uint8_t* down,
+                                    const Mosaic& mosaic, size_t y, uint8_t* out, size_t begin, size_t end) {
+    if (begin == 0) return begin;
+    return mosaic.sampleBytes == 1 ? demosaicSteps<1>(up, row, down, mosaic, y, out, begin, end)
+                                   : demosaicSteps<2>(up, row, down, mosaic, y, out, begin, end);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // Bilinear demosaicing row kernel: each missing color of a pixel is the
 // rounded mean of the nearest samples of that color (two horizontal, two
-// vertical, four orthogonal or four diagonal neighbours).
+// vertical, four orthogonal or four diagonal neighbours). Gray output is the
+// luma of that color, as the repack kernel computes it.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +18,7 @@ struct Mosaic {
     uint8_t sampleBytes;
     uint32_t mask;           // the raw format's maximum; higher bits are ignored
     TARN_LUX_BayerPattern pattern;
-    RowFormat out;           // color at the raw depth, any order, alpha opaque
+    RowFormat out;           // color at the raw depth, any order, alpha opaque; or its luma
 };
 
 // The two colors of row y of a mosaic: whether even columns hold green, and
@@ -67,6 +68,11 @@ inline void demosaicScalar(const uint8_t* up, const uint8_t* row, const uint8_t*
             other = (at(up, left) + at(up, right) + at(down, left) + at(down, right) + 2) >> 2;
         }
         uint8_t* pixel = out + x * mosaic.out.pixelBytes();
+        if (!mosaic.out.isColor()) {
+            writeSample(pixel, 0, sampleBytes,
+                        colors.redRow ? luma(own, middle, other) : luma(other, middle, own));
+            continue;
+        }
         writeSample(pixel, red, sampleBytes, colors.redRow ? own : other);
         writeSample(pixel, green, sampleBytes, middle);
         writeSample(pixel, blue, sampleBytes, colors.redRow ? other : own);
