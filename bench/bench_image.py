@@ -48,6 +48,8 @@ def main():
     image_rgb = tarn_lux.Image.from_numpy(rgb)
     image_mono12 = tarn_lux.Image.from_numpy(mono12)
     image_bayer = tarn_lux.Image.from_numpy(bayer, m.PixelFormatName_BayerRG8)
+    bayer12 = rng.integers(0, 4096, (HEIGHT, WIDTH), dtype=np.uint16)
+    image_bayer12 = tarn_lux.Image.from_numpy(bayer12, m.PixelFormatName_BayerRG12)
     half = tarn_lux.Size2D.New(WIDTH // 2, HEIGHT // 2)
     up = tarn_lux.Size2D.New(WIDTH * 3 // 2, HEIGHT * 3 // 2)
     destination = np.empty_like(rgb)
@@ -69,6 +71,13 @@ def main():
                   lambda: (mono12 >> 4).astype(np.uint8)))
     cases.append(("BayerRG8 -> RGB8 bilinear", lambda: image_bayer.ConvertTo(m.PixelFormatName_RGB8),
                   lambda: cv2.cvtColor(bayer, cv2.COLOR_BayerBG2RGB)))
+    # Beyond the cases above: luma, 12-bit mosaics, gray from a mosaic.
+    cases.append(("RGB8 -> Mono8", lambda: image_rgb.ConvertTo(m.PixelFormatName_Mono8),
+                  lambda: cv2.cvtColor(rgb, cv2.COLOR_RGB2GRAY)))
+    cases.append(("BayerRG12 -> RGB12 bilinear", lambda: image_bayer12.ConvertTo(m.PixelFormatName_RGB12),
+                  lambda: cv2.cvtColor(bayer12, cv2.COLOR_BayerBG2RGB)))
+    cases.append(("BayerRG8 -> Mono8", lambda: image_bayer.ConvertTo(m.PixelFormatName_Mono8),
+                  lambda: cv2.cvtColor(bayer, cv2.COLOR_BayerBG2GRAY)))
 
     megapixels = WIDTH * HEIGHT / 1e6
     threads = int(os.environ.get("TARN_LUX_THREADS", "0"))
