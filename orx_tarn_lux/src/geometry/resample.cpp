@@ -111,7 +111,8 @@ struct ExpandedTable {
         const size_t blocks = stride / kWindowBlock;
         const size_t rowBytes = source.samplesPerRow();
         constexpr float kOne = float(1u << kPairWeightBits);
-        pairStart.assign(blocks, -1);
+        constexpr size_t kHalf = kWindowBlock / 2;
+        pairStart.assign(2 * blocks, -1);
         pairShuffle.assign(blocks * kPairShuffleBytes, -1);
         pairWeight.resize(2 * stride);
         for (size_t e = 0; e < stride; ++e)
@@ -119,23 +120,30 @@ struct ExpandedTable {
                 pairWeight[2 * e + k] = static_cast<int16_t>(weight[k * stride + e] * kOne);
         if (rowBytes < kWindowSamples) return;
         for (size_t b = 0; b < blocks; ++b) {
-            const int32_t* first = &offset[b * kWindowBlock];
-            const int32_t* second = &offset[stride + b * kWindowBlock];
-            const size_t low = size_t(std::min(*std::min_element(first, first + kWindowBlock),
-                                               *std::min_element(second, second + kWindowBlock)));
-            const size_t high = size_t(std::max(*std::max_element(first, first + kWindowBlock),
-                                                *std::max_element(second, second + kWindowBlock)));
-            const size_t start = std::min(low, rowBytes - kWindowSamples);
-            if (high - start >= kWindowSamples) continue;
-            pairStart[b] = static_cast<int32_t>(start);
+            size_t starts[2];
+            bool fits = true;
+            for (size_t half = 0; half < 2 && fits; ++half) {
+                const int32_t* first = &offset[b * kWindowBlock + half * kHalf];
+                const int32_t* second = first + stride;
+                const size_t low = size_t(std::min(*std::min_element(first, first + kHalf),
+                                                   *std::min_element(second, second + kHalf)));
+                const size_t high = size_t(std::max(*std::max_element(first, first + kHalf),
+                                                    *std::max_element(second, second + kHalf)));
+                starts[half] = std::min(low, rowBytes - kWindowSamples);
+                fits = high - starts[half] < kWindowSamples;
+            }
+            if (!fits) continue;
             // Sample j of the block lands in 32-bit lane j: its first tap's
-            // byte, a zero, its second tap's byte, a zero. The shuffle works
-            // within each 128-bit half, which both hold the same window.
+            // byte, a zero, its second tap's byte, a zero. Each 128-bit half
+            // of the register holds its own 16-byte window.
             int8_t* order = &pairShuffle[b * kPairShuffleBytes];
             for (size_t j = 0; j < kWindowBlock; ++j) {
-                order[4 * j] = static_cast<int8_t>(size_t(first[j]) - start);
-                order[4 * j + 2] = static_cast<int8_t>(size_t(second[j]) - start);
+                const size_t start = starts[j / kHalf];
+                order[4 * j] = static_cast<int8_t>(size_t(offset[b * kWindowBlock + j]) - start);
+                order[4 * j + 2] = static_cast<int8_t>(size_t(offset[stride + b * kWindowBlock + j]) - start);
             }
+            pairStart[2 * b] = static_cast<int32_t>(starts[0]);
+            pairStart[2 * b + 1] = static_cast<int32_t>(starts[1]);
         }
     }
 

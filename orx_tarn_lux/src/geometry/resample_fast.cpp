@@ -60,9 +60,11 @@ ORX_FAST_TARGET size_t horizontalFast(const uint8_t* source, size_t sampleBytes,
     size_t e = begin;
     for (; e + kLanes <= end; e += kLanes) {
         const size_t block = e / kWindowBlock;
-        if (table.pairStart != nullptr && table.pairStart[block] >= 0) {
-            const __m256i window = _mm256_broadcastsi128_si256(
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + table.pairStart[block])));
+        if (table.pairStart != nullptr && table.pairStart[2 * block] >= 0) {
+            const __m256i window = _mm256_inserti128_si256(
+                _mm256_castsi128_si256(
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + table.pairStart[2 * block]))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + table.pairStart[2 * block + 1])), 1);
             const __m256i pairs = _mm256_shuffle_epi8(
                 window, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(table.pairShuffle +
                                                                             block * kPairShuffleBytes)));

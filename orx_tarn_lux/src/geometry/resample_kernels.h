@@ -29,11 +29,12 @@ constexpr size_t kGatherBytes = 4;
 // do: each tap's weight is a multiple of 2^-kPairWeightBits and the two add
 // up to one. Horizontal sums are then exact integers scaled by 2^-11, in
 // float as in integer arithmetic, so the fast kernel can form them with one
-// integer multiply-add per pair. Where the 16 source bytes from
-// pairStart[b] on hold both taps of every sample of block b, pairShuffle's
-// 32 bytes for the block move each pair into one 32-bit lane (two 16-bit
-// words) and pairWeight holds the two integer weights of each sample;
-// pairStart[b] is -1 where they do not fit.
+// integer multiply-add per pair. Each half of a block (four samples) reads
+// one 16-byte window of the source row, from pairStart[2b] and
+// pairStart[2b + 1] on, where both taps of its samples fit (-1 in
+// pairStart[2b] where they do not); pairShuffle's 32 bytes for the block
+// move each pair into one 32-bit lane (two 16-bit words) and pairWeight
+// holds the two integer weights of each sample.
 constexpr unsigned kPairWeightBits = 11;
 constexpr size_t kPairShuffleBytes = 32;
 
