@@ -24,20 +24,23 @@ import tarn_lux  # noqa: E402
 from tarn_lux import _tarn_lux_python_interface as m  # noqa: E402
 
 WIDTH, HEIGHT = 2592, 1944  # 5 MP
-MIN_RUNS, MAX_RUNS, MIN_SECONDS = 15, 400, 0.4
+MIN_RUNS, MAX_RUNS, MIN_SECONDS = 15, 400, 0.8
 
 
-def median_ms(function):
-    """Median of at least MIN_RUNS calls and of MIN_SECONDS of calls: fast
-    cases get many samples, so that scheduling noise does not decide them."""
-    function()
-    times = []
-    begun = time.perf_counter()
-    while len(times) < MAX_RUNS and (len(times) < MIN_RUNS or time.perf_counter() - begun < MIN_SECONDS):
-        start = time.perf_counter()
+def median_ms(*functions):
+    """Median times of the functions, called in turn (so that both sides of a
+    comparison see the same machine load), at least MIN_RUNS times each and
+    for MIN_SECONDS in all: fast cases get many samples."""
+    for function in functions:
         function()
-        times.append((time.perf_counter() - start) * 1e3)
-    return statistics.median(times)
+    times = [[] for _ in functions]
+    begun = time.perf_counter()
+    while len(times[0]) < MAX_RUNS and (len(times[0]) < MIN_RUNS or time.perf_counter() - begun < MIN_SECONDS):
+        for function, samples in zip(functions, times):
+            start = time.perf_counter()
+            function()
+            samples.append((time.perf_counter() - start) * 1e3)
+    return [statistics.median(samples) for samples in times]
 
 
 def main():
@@ -89,11 +92,11 @@ def main():
         print("| case | ours ms | MP/s | reference ms | ours/reference speed |")
         print("|---|---:|---:|---:|---:|")
         for name, ours, reference in cases:
-            ours_ms = median_ms(ours)
             if reference is None:
+                (ours_ms,) = median_ms(ours)
                 print(f"| {name} | {ours_ms:.2f} | {megapixels / ours_ms * 1e3:.0f} | | |")
                 continue
-            reference_ms = median_ms(reference)
+            ours_ms, reference_ms = median_ms(ours, reference)
             print(f"| {name} | {ours_ms:.2f} | {megapixels / ours_ms * 1e3:.0f} | {reference_ms:.2f} | "
                   f"{reference_ms / ours_ms:.2f}x |")
 
