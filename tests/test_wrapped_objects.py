@@ -1,6 +1,7 @@
 """Wrapped objects, registration and the shared type registry."""
 
 import gc
+import os
 import shutil
 import subprocess
 import sys
@@ -103,7 +104,7 @@ def test_missing_destructor_reports_leak_on_stdout():
             "x = m.Size2D_New(1, 2)\n"
             "del x\n")
     done = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=60,
-                          env={"PYTHONPATH": str(PACKAGE_PARENT)})
+                          env=dict(os.environ, PYTHONPATH=str(PACKAGE_PARENT)))
     assert "swig/python detected a memory leak of type 'tarn::lux::Size2D *', no destructor found." in done.stdout
 
 
