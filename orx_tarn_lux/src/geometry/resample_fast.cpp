@@ -150,18 +150,38 @@ ORX_FAST_TARGET size_t boxHalfFast(const uint8_t* const* rows, const BoxBlock& b
     if (box.sampleBytes != 1 || box.factorX != 2 || box.factorY != 2 || box.channels > 4)
         return begin;
     size_t step = 0;
-    const __m128i order = pairingShuffle(box.channels, step);
+    const __m256i order = _mm256_broadcastsi128_si256(pairingShuffle(box.channels, step));
     if (begin % step != 0) return begin;
-    const __m128i ones = _mm_set1_epi8(1);
-    const __m128i half = _mm_set1_epi16(2);  // rounds the mean of four
+    const __m256i ones = _mm256_set1_epi8(1);
+    const __m256i half = _mm256_set1_epi16(2);  // rounds the mean of four
+    // Two steps per turn, one per 128-bit lane: output sample e starts
+    // source sample 2e of both rows, and lane 1 carries on `step` samples on.
+    const auto load = [&](const uint8_t* row, size_t e) ORX_FAST_TARGET {
+        return _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 2 * e))),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 2 * (e + step))), 1);
+    };
     size_t e = begin;
-    // Output sample e starts source sample 2e of both rows.
+    for (; e + step + kBoxStoreBytes <= end && 2 * (e + step) + kBoxLoadBytes <= sourceSamples; e += 2 * step) {
+        const __m256i sums =
+            _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_shuffle_epi8(load(rows[0], e), order), ones),
+                             _mm256_maddubs_epi16(_mm256_shuffle_epi8(load(rows[1], e), order), ones));
+        const __m256i means = _mm256_srli_epi16(_mm256_add_epi16(sums, half), 2);
+        const __m256i bytes = _mm256_packus_epi16(means, means);
+        // The second store starts where the first one's valid bytes end.
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(target + e), _mm256_castsi256_si128(bytes));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(target + e + step), _mm256_extracti128_si256(bytes, 1));
+    }
+    // One last single step where two no longer fit.
     for (; e + kBoxStoreBytes <= end && 2 * e + kBoxLoadBytes <= sourceSamples; e += step) {
-        const __m128i top = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[0] + 2 * e));
-        const __m128i bottom = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[1] + 2 * e));
-        const __m128i sums = _mm_add_epi16(_mm_maddubs_epi16(_mm_shuffle_epi8(top, order), ones),
-                                           _mm_maddubs_epi16(_mm_shuffle_epi8(bottom, order), ones));
-        const __m128i means = _mm_srli_epi16(_mm_add_epi16(sums, half), 2);
+        const __m128i sums = _mm_add_epi16(
+            _mm_maddubs_epi16(_mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[0] + 2 * e)),
+                                               _mm256_castsi256_si128(order)),
+                              _mm256_castsi256_si128(ones)),
+            _mm_maddubs_epi16(_mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[1] + 2 * e)),
+                                               _mm256_castsi256_si128(order)),
+                              _mm256_castsi256_si128(ones)));
+        const __m128i means = _mm_srli_epi16(_mm_add_epi16(sums, _mm256_castsi256_si128(half)), 2);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(target + e), _mm_packus_epi16(means, means));
     }
     return e;
