@@ -300,21 +300,30 @@ ORX_FAST_TARGET size_t demosaicFast(const uint8_t* up, const uint8_t* row, const
 
 namespace {
 
-constexpr size_t kLumaStep = 8;  // pixels per step of the luma kernels
+constexpr size_t kLumaStep = 16;  // pixels per step of the luma kernels
 
-// Rounds and scales eight 32-bit luma sums (kLumaShift fraction bits) from
-// `fromBits` to the output's depth and stores them as bytes or words.
-ORX_FAST_TARGET inline void storeLuma(__m256i sums, const RowFormat& to, __m128i down, __m128i up,
-                                      uint8_t* target) {
-    const __m256i rounded = _mm256_srli_epi32(
-        _mm256_add_epi32(sums, _mm256_set1_epi32(1 << (kLumaShift - 1))), kLumaShift);
-    const __m256i scaled = _mm256_sll_epi32(_mm256_srl_epi32(rounded, down), up);
-    const __m256i packed = _mm256_packus_epi32(scaled, scaled);  // per lane: 4 words, twice
-    const __m128i words = _mm_unpacklo_epi64(_mm256_castsi256_si128(packed), _mm256_extracti128_si256(packed, 1));
-    if (to.sampleBytes == 1)
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(target), _mm_packus_epi16(words, words));
-    else
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), words);
+// Rounds sixteen 32-bit luma sums (kLumaShift fraction bits; pixels 0-3 and
+// 4-7 in the lanes of `first`, 8-15 in `second`), scales them from the
+// input's depth to the output's and stores them as bytes or words.
+ORX_FAST_TARGET inline void storeLuma(__m256i first, __m256i second, const RowFormat& to, bool rescaled,
+                                      __m128i down, __m128i up, uint8_t* target) {
+    const __m256i half = _mm256_set1_epi32(1 << (kLumaShift - 1));
+    first = _mm256_srli_epi32(_mm256_add_epi32(first, half), kLumaShift);
+    second = _mm256_srli_epi32(_mm256_add_epi32(second, half), kLumaShift);
+    if (rescaled) {
+        first = _mm256_sll_epi32(_mm256_srl_epi32(first, down), up);
+        second = _mm256_sll_epi32(_mm256_srl_epi32(second, down), up);
+    }
+    // Words per lane: pixels 0-3, 8-11 | 4-7, 12-15.
+    const __m256i words = _mm256_packus_epi32(first, second);
+    if (to.sampleBytes == 1) {
+        // Bytes per lane: 0-3, 8-11 (twice) | 4-7, 12-15 (twice).
+        const __m256i bytes = _mm256_packus_epi16(words, words);
+        const __m256i ordered = _mm256_permutevar8x32_epi32(bytes, _mm256_setr_epi32(0, 4, 1, 5, 0, 4, 1, 5));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm256_castsi256_si128(ordered));
+    } else {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(target), _mm256_permute4x64_epi64(words, 0xD8));
+    }
 }
 
 // Colour to gray. Shuffles put each pixel's red and green (as 16-bit words)
@@ -368,25 +377,26 @@ ORX_FAST_TARGET size_t lumaFast(const uint8_t* in, const Repack& repack, uint8_t
         if (sampleBytes == 2) rg = _mm256_and_si256(rg, mask), b = _mm256_and_si256(b, mask);
         return _mm256_add_epi32(_mm256_madd_epi16(rg, weightsRedGreen), _mm256_madd_epi16(b, weightsBlue));
     };
+    // Sums of eight pixels from `source` on, in order across the two lanes.
+    const auto eightAt = [&](const uint8_t* source) ORX_FAST_TARGET {
+        if (sampleBytes == 1) return sumsAt(source);
+        // Two half steps of four pixels; each lane's sums are in its first
+        // two 32-bit lanes after adding the blue half onto them.
+        __m256i first = sumsAt(source), last = sumsAt(source + 2 * perLane * pixelBytes);
+        first = _mm256_add_epi32(first, _mm256_srli_si256(first, 8));
+        last = _mm256_add_epi32(last, _mm256_srli_si256(last, 8));
+        // 64-bit lanes 0 and 2 of each: pixels 0-1, 2-3, then 4-5, 6-7.
+        return _mm256_permute4x64_epi64(_mm256_unpacklo_epi64(first, last), 0xD8);
+    };
+    // Where the last load for the eight pixels from `source` on ends.
+    const size_t reach = (sampleBytes == 1 ? 0 : 2 * perLane * pixelBytes) + secondLoad + kLaneBytes;
+    const bool rescaled = from.bits != to.bits;
     size_t x = begin;
     for (; x + kLumaStep <= end; x += kLumaStep) {
         const uint8_t* source = in + x * pixelBytes;
-        __m256i sums;
-        if (sampleBytes == 1) {
-            if (source + secondLoad + kLaneBytes > in + rowBytes) break;
-            sums = sumsAt(source);
-        } else {
-            // Two half steps of four pixels; each lane's sums are in its
-            // first two 32-bit lanes after adding the blue half onto them.
-            const uint8_t* second = source + 2 * perLane * pixelBytes;
-            if (second + secondLoad + kLaneBytes > in + rowBytes) break;
-            __m256i first = sumsAt(source), last = sumsAt(second);
-            first = _mm256_add_epi32(first, _mm256_srli_si256(first, 8));
-            last = _mm256_add_epi32(last, _mm256_srli_si256(last, 8));
-            // 64-bit lanes 0 and 2 of each: pixels 0-1, 2-3, then 4-5, 6-7.
-            sums = _mm256_permute4x64_epi64(_mm256_unpacklo_epi64(first, last), 0xD8);
-        }
-        storeLuma(sums, to, down, up, out + x * to.sampleBytes);
+        const uint8_t* second = source + (kLumaStep / 2) * pixelBytes;
+        if (second + reach > in + rowBytes) break;
+        storeLuma(eightAt(source), eightAt(second), to, rescaled, down, up, out + x * to.sampleBytes);
     }
     return x;
 }

@@ -36,10 +36,11 @@ public:
     MappingCache() : limit_(cacheLimitFromEnvironment()) {}
     ~MappingCache() { clear(); }
 
-    // A cached mapping of exactly `length` bytes, or null.
+    // A cached mapping of exactly `length` bytes, or null. The most
+    // recently released one is the likeliest to still be in the caches.
     uint8_t* take(size_t length) noexcept {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (size_t i = 0; i < count_; ++i) {
+        for (size_t i = count_; i-- > 0;) {
             if (entries_[i].length != length) continue;
             uint8_t* memory = entries_[i].memory;
             removeAt(i);
