@@ -128,6 +128,16 @@ def test_numpy_round_trip_helpers(t, rgb):
     assert t.Image.from_numpy(words).PixelFormat().Name() == "Mono12"
     with pytest.raises(ValueError):
         t.Image.from_numpy(np.zeros((2, 2, 2), np.float32))
+    # Read-only and strided arrays are taken too, and the image is a copy.
+    frozen = array.copy()
+    frozen.flags.writeable = False
+    assert np.array_equal(t.Image.from_numpy(frozen).to_numpy(), array)
+    strided = t.Image.from_numpy(array[::2, ::3])
+    assert np.array_equal(strided.to_numpy(), array[::2, ::3])
+    source = array.copy()
+    copied = t.Image.from_numpy(source)
+    source[:] = 0
+    assert np.array_equal(copied.to_numpy(), array)
 
 
 def test_delete_image_none_and_twice(m):

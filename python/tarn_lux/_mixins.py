@@ -79,8 +79,10 @@ class ImageMixin:
                 pixel_format = getattr(m, "PixelFormatName_" + _ARRAY_FORMATS[(array.dtype, channels)])
             except KeyError:
                 raise ValueError("no pixel format for %s arrays with %d channels" % (array.dtype, channels)) from None
-        buffer = bytearray(array.tobytes())
-        return m.Image_CreateFromSizeAndPythonBuffer(pixel_format, buffer, array.shape[1], array.shape[0])
+        # The image copies the pixels; the buffer it copies from must be writable.
+        if not array.flags.writeable:
+            array = array.copy()
+        return m.Image_CreateFromSizeAndPythonBuffer(pixel_format, array, array.shape[1], array.shape[0])
 
 
 class PixelFormatMixin:

@@ -1,5 +1,7 @@
 // AVX2 versions of the conversion row kernels; each gives the same bytes as
 // its scalar reference for the cases it takes and leaves the rest to it.
+#include <algorithm>
+
 #include "convert/demosaic_kernels.h"
 #include "convert/repack_kernels.h"
 #include "core/kernel_dispatch.h"
@@ -26,30 +28,33 @@ bool sameChannels(const RowFormat& a, const RowFormat& b) {
     return true;
 }
 
-// Eight pixels of 8-bit color in, eight out, FromChannels and ToChannels 3
-// or 4. Each 128-bit lane holds four pixels: three-byte pixels are loaded as
-// two overlapping halves and the second lane's shuffle indices skip the
-// overlap; three-byte output is packed together before it is stored. Reads
-// and writes touch exactly the step's pixels.
-template <size_t FromChannels, size_t ToChannels>
+// Colour pixels in, colour pixels out, FromChannels and ToChannels 3 or 4,
+// samples of 1 or 2 bytes at the same depth. Each 128-bit lane holds four
+// 8-bit or two 16-bit pixels (12 or 16 bytes); lane 1 of three-channel
+// input is loaded so that its load ends at the step's end, and three-channel
+// output is packed together before it is stored. Reads and writes touch
+// exactly the step's pixels. 16-bit samples lose their unused high bits.
+template <size_t FromChannels, size_t ToChannels, size_t SampleBytes>
 ORX_FAST_TARGET size_t shuffleSteps(const uint8_t* in, uint8_t* out, size_t begin, size_t end, __m256i shuffle,
-                                    __m256i alpha) {
-    constexpr size_t kHalfIn = kPixelsPerLane * FromChannels;
+                                    __m256i keep, __m256i alpha) {
+    constexpr size_t kLaneIn = kPixelsPerLane * FromChannels;  // bytes of one lane's pixels
+    constexpr size_t kStepPixels = kShufflePixels / SampleBytes;
     const __m256i gather = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
     size_t x = begin;
-    for (; x + kShufflePixels <= end; x += kShufflePixels) {
-        const uint8_t* source = in + x * FromChannels;
-        uint8_t* target = out + x * ToChannels;
+    for (; x + kStepPixels <= end; x += kStepPixels) {
+        const uint8_t* source = in + x * FromChannels * SampleBytes;
+        uint8_t* target = out + x * ToChannels * SampleBytes;
         __m256i pixels;
         if constexpr (FromChannels == 3) {
-            // Lane 1 starts 4 bytes before its pixels, so the load ends at the step's end.
             pixels = _mm256_inserti128_si256(
                 _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source))),
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 2 * kHalfIn - kLaneBytes)), 1);
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 2 * kLaneIn - kLaneBytes)), 1);
         } else {
             pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source));
         }
-        pixels = _mm256_or_si256(_mm256_shuffle_epi8(pixels, shuffle), alpha);
+        pixels = _mm256_shuffle_epi8(pixels, shuffle);
+        if constexpr (SampleBytes == 2) pixels = _mm256_and_si256(pixels, keep);
+        pixels = _mm256_or_si256(pixels, alpha);
         if constexpr (ToChannels == 3) {
             pixels = _mm256_permutevar8x32_epi32(pixels, gather);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(target), _mm256_castsi256_si128(pixels));
@@ -61,39 +66,51 @@ ORX_FAST_TARGET size_t shuffleSteps(const uint8_t* in, uint8_t* out, size_t begi
     return x;
 }
 
-// 8-bit color to 8-bit color: every output byte is an input byte or alpha.
-ORX_FAST_TARGET size_t shuffleBytes(const uint8_t* in, const Repack& repack, uint8_t* out,
-                                    size_t begin, size_t end) {
+template <size_t SampleBytes>
+ORX_FAST_TARGET size_t shuffleWith(const uint8_t* in, const Repack& repack, uint8_t* out, size_t begin,
+                                   size_t end, __m256i shuffle, __m256i keep, __m256i alpha) {
+    if (repack.from.channels == 3)
+        return repack.to.channels == 3
+                   ? shuffleSteps<3, 3, SampleBytes>(in, out, begin, end, shuffle, keep, alpha)
+                   : shuffleSteps<3, 4, SampleBytes>(in, out, begin, end, shuffle, keep, alpha);
+    return repack.to.channels == 3 ? shuffleSteps<4, 3, SampleBytes>(in, out, begin, end, shuffle, keep, alpha)
+                                   : shuffleSteps<4, 4, SampleBytes>(in, out, begin, end, shuffle, keep, alpha);
+}
+
+// Colour to colour at the same depth: every output byte is an input byte
+// or a byte of opaque alpha.
+ORX_FAST_TARGET size_t shuffleSamples(const uint8_t* in, const Repack& repack, uint8_t* out, size_t begin,
+                                      size_t end) {
     const RowFormat& from = repack.from;
     const RowFormat& to = repack.to;
+    const size_t sampleBytes = from.sampleBytes;
+    const size_t pixelsPerLane = kPixelsPerLane / sampleBytes;
     alignas(32) int8_t order[2 * kLaneBytes];
-    alignas(32) uint8_t opaque[2 * kLaneBytes] = {};
+    alignas(32) uint8_t keep[2 * kLaneBytes];
+    alignas(32) uint8_t opaque[2 * kLaneBytes];
     // Where lane 1's pixels start within its 16 loaded bytes.
     const size_t laneOneSkip = from.channels == 3 ? kLaneBytes - kPixelsPerLane * 3 : 0;
+    std::fill(std::begin(order), std::end(order), kCleared);
+    std::fill(std::begin(keep), std::end(keep), 0);
+    std::fill(std::begin(opaque), std::end(opaque), 0);
     for (size_t lane = 0; lane < 2; ++lane)
-        for (size_t i = 0; i < kLaneBytes; ++i) {
-            const size_t p = i / to.channels;
-            const size_t c = i % to.channels;
-            int8_t index = kCleared;
-            uint8_t fill = 0;
-            if (p < kPixelsPerLane) {
-                const bool newAlpha = to.channel[c] == Channel::Alpha && !from.hasAlpha();
-                if (newAlpha)
-                    fill = 0xFF;
-                else
-                    index = static_cast<int8_t>((lane ? laneOneSkip : 0) + p * from.channels +
-                                                from.indexOf(to.channel[c]));
-            }
-            order[lane * kLaneBytes + i] = index;
-            opaque[lane * kLaneBytes + i] = fill;
-        }
+        for (size_t p = 0; p < pixelsPerLane; ++p)
+            for (size_t c = 0; c < to.channels; ++c)
+                for (size_t b = 0; b < sampleBytes; ++b) {
+                    const size_t i = lane * kLaneBytes + p * to.pixelBytes() + c * sampleBytes + b;
+                    if (to.channel[c] == Channel::Alpha && !from.hasAlpha()) {
+                        opaque[i] = static_cast<uint8_t>(to.maxValue() >> (8 * b));
+                        continue;
+                    }
+                    order[i] = static_cast<int8_t>((lane ? laneOneSkip : 0) + p * from.pixelBytes() +
+                                                   from.indexOf(to.channel[c]) * sampleBytes + b);
+                    keep[i] = static_cast<uint8_t>(from.maxValue() >> (8 * b));
+                }
     const __m256i shuffle = _mm256_load_si256(reinterpret_cast<const __m256i*>(order));
+    const __m256i kept = _mm256_load_si256(reinterpret_cast<const __m256i*>(keep));
     const __m256i alpha = _mm256_load_si256(reinterpret_cast<const __m256i*>(opaque));
-    if (from.channels == 3)
-        return to.channels == 3 ? shuffleSteps<3, 3>(in, out, begin, end, shuffle, alpha)
-                                : shuffleSteps<3, 4>(in, out, begin, end, shuffle, alpha);
-    return to.channels == 3 ? shuffleSteps<4, 3>(in, out, begin, end, shuffle, alpha)
-                            : shuffleSteps<4, 4>(in, out, begin, end, shuffle, alpha);
+    return sampleBytes == 1 ? shuffleWith<1>(in, repack, out, begin, end, shuffle, kept, alpha)
+                            : shuffleWith<2>(in, repack, out, begin, end, shuffle, kept, alpha);
 }
 
 // Same channels, other depth: each sample is masked and shifted on its own.
@@ -413,16 +430,16 @@ ORX_FAST_TARGET size_t replicateFast(const uint8_t* in, const Repack& repack, ui
     const uint32_t opaqueValue = to.maxValue();
     alignas(16) int8_t order[4][kLaneBytes];
     alignas(16) uint8_t opaque[4][kLaneBytes];
-    for (size_t k = 0; k < chunks; ++k)
-        for (size_t i = 0; i < kLaneBytes; ++i) {
-            const size_t byte = k * kLaneBytes + i;
-            const size_t pixel = byte / to.pixelBytes();
-            const size_t channel = byte % to.pixelBytes() / sampleBytes;
-            const size_t b = byte % sampleBytes;
-            const bool alpha = to.channel[channel] == Channel::Alpha;
-            order[k][i] = alpha ? kCleared : static_cast<int8_t>(pixel * sampleBytes + b);
-            opaque[k][i] = alpha ? static_cast<uint8_t>(opaqueValue >> (8 * b)) : 0;
-        }
+    // Output byte `byte` of the step (chunk byte / 16, position byte % 16).
+    for (size_t pixel = 0, byte = 0; pixel < pixelsPerStep; ++pixel)
+        for (size_t channel = 0; channel < to.channels; ++channel)
+            for (size_t b = 0; b < sampleBytes; ++b, ++byte) {
+                const bool alpha = to.channel[channel] == Channel::Alpha;
+                order[byte / kLaneBytes][byte % kLaneBytes] =
+                    alpha ? kCleared : static_cast<int8_t>(pixel * sampleBytes + b);
+                opaque[byte / kLaneBytes][byte % kLaneBytes] =
+                    alpha ? static_cast<uint8_t>(opaqueValue >> (8 * b)) : 0;
+            }
     __m128i shuffles[4], fills[4];
     for (size_t k = 0; k < chunks; ++k) {
         shuffles[k] = _mm_load_si128(reinterpret_cast<const __m128i*>(order[k]));
@@ -444,16 +461,44 @@ ORX_FAST_TARGET size_t replicateFast(const uint8_t* in, const Repack& repack, ui
 
 }  // namespace
 
+// Other channels and another depth: the depth changes first, into a
+// stack buffer in the input's channel order, then the channels are
+// rearranged at the output's depth (which also makes new alpha opaque at
+// that depth). Returns where it stopped, as the kernels do.
+ORX_FAST_TARGET size_t shiftThenRearrange(const uint8_t* in, const Repack& repack, uint8_t* out, size_t begin,
+                                          size_t end);
+
 ORX_FAST_TARGET size_t repackFast(const uint8_t* in, const Repack& repack, uint8_t* out, size_t begin,
                                   size_t end) {
     const RowFormat& from = repack.from;
     const RowFormat& to = repack.to;
     if (sameChannels(from, to)) return shiftSamples(in, repack, out, begin, end);
-    const bool eightBitColor = from.isColor() && to.isColor() && from.bits == 8 && to.bits == 8;
-    if (eightBitColor) return shuffleBytes(in, repack, out, begin, end);
     if (from.isColor() && to.channels == 1) return lumaFast(in, repack, out, begin, end);
-    if (from.channels == 1 && to.isColor() && from.bits == to.bits) return replicateFast(in, repack, out, begin, end);
+    if (from.bits != to.bits) return shiftThenRearrange(in, repack, out, begin, end);
+    if (from.isColor() && to.isColor()) return shuffleSamples(in, repack, out, begin, end);
+    if (from.channels == 1 && to.isColor()) return replicateFast(in, repack, out, begin, end);
     return begin;
+}
+
+ORX_FAST_TARGET size_t shiftThenRearrange(const uint8_t* in, const Repack& repack, uint8_t* out, size_t begin,
+                                          size_t end) {
+    // Pixels per pass through the stack buffer: enough to spread the set-up
+    // of the kernels' shuffle tables, few enough to stay in the cache.
+    constexpr size_t kPiece = 2048;
+    RowFormat middle = repack.from;
+    middle.bits = repack.to.bits;
+    middle.sampleBytes = repack.to.sampleBytes;
+    const Repack shift{repack.from, middle};
+    const Repack rearrange{middle, repack.to};
+    alignas(32) uint8_t buffer[kPiece * 4 * 2];
+    for (size_t x = begin; x < end; x += kPiece) {
+        const size_t count = std::min(kPiece, end - x);
+        const uint8_t* source = in + x * repack.from.pixelBytes();
+        uint8_t* target = out + x * repack.to.pixelBytes();
+        repackScalar(source, shift, buffer, shiftSamples(source, shift, buffer, 0, count), count);
+        repackScalar(buffer, rearrange, target, repackFast(buffer, rearrange, target, 0, count), count);
+    }
+    return end;
 }
 
 #else
