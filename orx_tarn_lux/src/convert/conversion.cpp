@@ -25,6 +25,7 @@ constexpr size_t kMosaicRows = 3;
 
 struct Plan {
     DecodeRow decode = nullptr;      // unpacks source rows; null: read in place
+    DecodeRow decodeFast = nullptr;  // the same, when the fast kernels run
     RowFormat source;                // the source rows, unpacked
     std::optional<Mosaic> mosaic;    // demosaicing into `colored`
     RowFormat colored;               // the rows demosaicing writes
@@ -45,6 +46,7 @@ std::optional<Plan> planConversion(const PixelFormatInfo& from, const PixelForma
         const std::optional<Decoder> decoder = decoderFor(from);
         if (!decoder) return std::nullopt;
         plan.decode = decoder->decode;
+        plan.decodeFast = decoder->decodeFast != nullptr ? decoder->decodeFast : decoder->decode;
         plan.source = decoder->format;
     }
     const RowFormat output = unpackedRowFormat(to);
@@ -84,8 +86,8 @@ size_t mirroredRow(ptrdiff_t y, size_t height) {
 // holds the rows demosaicing reads around the current one.
 class SourceRows {
 public:
-    SourceRows(const Plan& plan, const Image& image)
-        : decode_(plan.decode), image_(image), rowBytes_(image.width() * plan.source.pixelBytes()) {
+    SourceRows(const Plan& plan, const Image& image, bool fast)
+        : decode_(fast ? plan.decodeFast : plan.decode), image_(image), rowBytes_(image.width() * plan.source.pixelBytes()) {
         if (decode_ != nullptr) ring_.resize(kMosaicRows * rowBytes_);
     }
 
@@ -141,7 +143,7 @@ void run(const Plan& plan, const Image& in, Image& out) {
     parallelFor(in.height(), kChunkRows, [&](size_t begin, size_t end) {
         const bool staged = mosaic && plan.repack;
         std::vector<uint8_t> colored(staged ? width * plan.colored.pixelBytes() : 0);
-        SourceRows rows(plan, in);
+        SourceRows rows(plan, in, fast);
         for (size_t y = begin; y < end; ++y) {
             const uint8_t* row;
             if (mosaic) {

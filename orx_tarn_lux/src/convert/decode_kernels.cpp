@@ -16,22 +16,73 @@ void decodeBitStream(const Image& image, size_t y, uint8_t* out) {
         writeSample(out, x, 2, readBits(image.data(), (first + x) * bits, bits));
 }
 
+// Little-endian bytes [0, count) of `bytes` as one number.
+inline uint64_t littleEndian(const uint8_t* bytes, size_t count) {
+    uint64_t value = 0;
+    for (size_t b = 0; b < count; ++b) value |= uint64_t(bytes[b]) << (kBitsPerByte * b);
+    return value;
+}
+
+// Bit streams of Bits-bit pixels, a run of pixels whose bits end on a byte
+// border at a time (10 bits: 4 pixels in 5 bytes; 12 bits: 2 in 3). A row
+// need not start on such a border: its first pixels go one by one.
+template <size_t Bits>
+void decodeBitStreamFast(const Image& image, size_t y, uint8_t* out) {
+    constexpr size_t kRunPixels = Bits == 10 ? 4 : 2;
+    constexpr size_t kRunBytes = kRunPixels * Bits / kBitsPerByte;
+    constexpr uint32_t kMask = (1u << Bits) - 1;
+    const size_t width = image.width();
+    const size_t first = y * width;
+    const uint8_t* data = image.data();
+    size_t x = 0;
+    for (; x < width && (first + x) % kRunPixels != 0; ++x)
+        writeSample(out, x, 2, readBits(data, (first + x) * Bits, Bits));
+    const uint8_t* run = data + (first + x) * Bits / kBitsPerByte;
+    for (; x + kRunPixels <= width; x += kRunPixels, run += kRunBytes) {
+        const uint64_t bits = littleEndian(run, kRunBytes);
+        for (size_t p = 0; p < kRunPixels; ++p) writeSample(out, x + p, 2, uint32_t(bits >> (p * Bits)) & kMask);
+    }
+    for (; x < width; ++x) writeSample(out, x, 2, readBits(data, (first + x) * Bits, Bits));
+}
+
 // Grouped formats: a group of Pixels pixels holds the high 8 bits of each in
 // its first Pixels bytes, then their LowBits-bit low parts side by side,
 // pixel 0 in the lowest bits (10g40: 4 pixels in 5 bytes, low parts of 2
 // bits; 12g24: 2 pixels in 3 bytes, low nibbles).
 template <size_t Pixels, size_t LowBits>
-void decodeGroups(const Image& image, size_t y, uint8_t* out) {
-    constexpr size_t kGroupBytes = Pixels + (Pixels * LowBits) / kBitsPerByte;
-    const size_t first = y * image.width();
-    for (size_t x = 0; x < image.width(); ++x) {
-        const size_t i = first + x;
-        const uint8_t* group = image.data() + (i / Pixels) * kGroupBytes;
+struct Groups {
+    static constexpr size_t kLowBytes = (Pixels * LowBits) / kBitsPerByte;
+    static constexpr size_t kGroupBytes = Pixels + kLowBytes;
+
+    // Pixel i of the image.
+    static uint32_t pixel(const uint8_t* data, size_t i) {
+        const uint8_t* group = data + (i / Pixels) * kGroupBytes;
         const size_t slot = i % Pixels;
-        const uint32_t low = readBits(group + Pixels, LowBits * slot, LowBits);
-        writeSample(out, x, 2, uint32_t(group[slot]) << LowBits | low);
+        return uint32_t(group[slot]) << LowBits | readBits(group + Pixels, LowBits * slot, LowBits);
     }
-}
+
+    static void decode(const Image& image, size_t y, uint8_t* out) {
+        const size_t first = y * image.width();
+        for (size_t x = 0; x < image.width(); ++x) writeSample(out, x, 2, pixel(image.data(), first + x));
+    }
+
+    // Whole groups at a time; a row's pixels before its first group border
+    // and after its last one go one by one.
+    static void decodeFast(const Image& image, size_t y, uint8_t* out) {
+        constexpr uint32_t kLowMask = (1u << LowBits) - 1;
+        const size_t width = image.width();
+        const size_t first = y * width;
+        size_t x = 0;
+        for (; x < width && (first + x) % Pixels != 0; ++x) writeSample(out, x, 2, pixel(image.data(), first + x));
+        const uint8_t* group = image.data() + (first + x) / Pixels * kGroupBytes;
+        for (; x + Pixels <= width; x += Pixels, group += kGroupBytes) {
+            const auto lows = uint32_t(littleEndian(group + Pixels, kLowBytes));
+            for (size_t p = 0; p < Pixels; ++p)
+                writeSample(out, x + p, 2, uint32_t(group[p]) << LowBits | ((lows >> (LowBits * p)) & kLowMask));
+        }
+        for (; x < width; ++x) writeSample(out, x, 2, pixel(image.data(), first + x));
+    }
+};
 
 // p32: one little-endian word per pixel, 10 bits per channel from bit 0 up.
 constexpr size_t kWordBytes = 4;
@@ -41,8 +92,7 @@ constexpr size_t kWordChannels = 3;
 void decodeWord32(const Image& image, size_t y, uint8_t* out) {
     const uint8_t* row = image.row(y);
     for (size_t x = 0; x < image.width(); ++x) {
-        uint32_t word = 0;
-        for (size_t b = 0; b < kWordBytes; ++b) word |= uint32_t(row[x * kWordBytes + b]) << (kBitsPerByte * b);
+        const auto word = uint32_t(littleEndian(row + x * kWordBytes, kWordBytes));
         for (size_t c = 0; c < kWordChannels; ++c)
             writeSample(out, x * kWordChannels + c, 2,
                         (word >> (kWordChannelBits * c)) & ((1u << kWordChannelBits) - 1));
@@ -66,19 +116,46 @@ uint8_t clamped(int32_t scaled) {
     return static_cast<uint8_t>(std::clamp((scaled + (1 << (kChromaShift - 1))) >> kChromaShift, 0, kMax8));
 }
 
+// One pixel of luma `y` with the chroma terms of its pair.
+struct ChromaTerms {
+    int32_t red, green, blue;
+};
+
+inline ChromaTerms chromaTerms(int32_t u, int32_t v) {
+    return {kRedFromV * v, -kGreenFromU * u - kGreenFromV * v, kBlueFromU * u};
+}
+
+inline void yuvPixel(uint8_t luma, const ChromaTerms& terms, uint8_t* out) {
+    const int32_t base = int32_t(luma) << kChromaShift;
+    out[0] = clamped(base + terms.red);
+    out[1] = clamped(base + terms.green);
+    out[2] = clamped(base + terms.blue);
+}
+
+template <bool UFirst>
+ChromaTerms pairTerms(const uint8_t* pair) {
+    return chromaTerms(int32_t(pair[UFirst ? 0 : 1]) - kChromaZero, int32_t(pair[UFirst ? 1 : 0]) - kChromaZero);
+}
+
 template <bool UFirst>
 void decodeSemiplanar(const Image& image, size_t y, uint8_t* out) {
     const size_t width = image.width();
     const uint8_t* luma = image.data() + y * width;
     const uint8_t* chroma = semiplanar::chromaRowFor(image.data(), width, image.height(), y);
-    for (size_t x = 0; x < width; ++x) {
-        const uint8_t* pair = chroma + (x / semiplanar::kBlock) * semiplanar::kPairBytes;
-        const int32_t u = int32_t(pair[UFirst ? 0 : 1]) - kChromaZero;
-        const int32_t v = int32_t(pair[UFirst ? 1 : 0]) - kChromaZero;
-        const int32_t base = int32_t(luma[x]) << kChromaShift;
-        out[3 * x] = clamped(base + kRedFromV * v);
-        out[3 * x + 1] = clamped(base - kGreenFromU * u - kGreenFromV * v);
-        out[3 * x + 2] = clamped(base + kBlueFromU * u);
+    for (size_t x = 0; x < width; ++x)
+        yuvPixel(luma[x], pairTerms<UFirst>(chroma + (x / semiplanar::kBlock) * semiplanar::kPairBytes), out + 3 * x);
+}
+
+// The same, each pair's chroma terms worked out once for both its pixels.
+template <bool UFirst>
+void decodeSemiplanarFast(const Image& image, size_t y, uint8_t* out) {
+    const size_t width = image.width();
+    const uint8_t* luma = image.data() + y * width;
+    const uint8_t* pair = semiplanar::chromaRowFor(image.data(), width, image.height(), y);
+    for (size_t x = 0; x < width; x += semiplanar::kBlock, pair += semiplanar::kPairBytes) {
+        const ChromaTerms terms = pairTerms<UFirst>(pair);
+        yuvPixel(luma[x], terms, out + 3 * x);
+        if (x + 1 < width) yuvPixel(luma[x + 1], terms, out + 3 * (x + 1));
     }
 }
 
@@ -94,13 +171,22 @@ RowFormat wideGray(uint8_t bits) {
 std::optional<Decoder> decoderFor(const PixelFormatInfo& format) {
     const uint8_t bits = format.significantBitsPerChannel;
     switch (format.packing) {
-        case Packing::BitStream: return Decoder{decodeBitStream, wideGray(bits)};
-        case Packing::Group10g40: return Decoder{decodeGroups<4, 2>, wideGray(bits)};
-        case Packing::Group12g24: return Decoder{decodeGroups<2, 4>, wideGray(bits)};
+        case Packing::BitStream: {
+            const size_t storage = format.storageBitsPerPixel;
+            DecodeRow fast = storage == 10 ? decodeBitStreamFast<10> : storage == 12 ? decodeBitStreamFast<12> : nullptr;
+            return Decoder{decodeBitStream, wideGray(bits), fast};
+        }
+        case Packing::Group10g40:
+            return Decoder{Groups<4, 2>::decode, wideGray(bits), Groups<4, 2>::decodeFast};
+        case Packing::Group12g24:
+            return Decoder{Groups<2, 4>::decode, wideGray(bits), Groups<2, 4>::decodeFast};
         case Packing::Word32: return Decoder{decodeWord32, colorRowFormat(format.order, bits)};
-        case Packing::Semiplanar420:
-            return Decoder{format.order == ChannelOrder::YUV ? decodeSemiplanar<true> : decodeSemiplanar<false>,
-                           colorRowFormat(ChannelOrder::RGB, bits)};
+        case Packing::Semiplanar420: {
+            const bool uFirst = format.order == ChannelOrder::YUV;
+            return Decoder{uFirst ? decodeSemiplanar<true> : decodeSemiplanar<false>,
+                           colorRowFormat(ChannelOrder::RGB, bits),
+                           uFirst ? decodeSemiplanarFast<true> : decodeSemiplanarFast<false>};
+        }
         default: return std::nullopt;
     }
 }

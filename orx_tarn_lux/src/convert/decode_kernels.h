@@ -17,8 +17,11 @@ namespace orx::convert {
 using DecodeRow = void (*)(const Image& image, size_t y, uint8_t* out);
 
 struct Decoder {
-    DecodeRow decode;
+    DecodeRow decode;  // the reference, one pixel at a time
     RowFormat format;  // what `decode` writes
+    // Whole groups of pixels at a time, the same values; null where the
+    // reference is all there is.
+    DecodeRow decodeFast = nullptr;
 };
 
 // The decoder of a packed or YUV format; nothing for the others (unpacked
