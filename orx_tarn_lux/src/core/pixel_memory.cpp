@@ -12,8 +12,13 @@ namespace {
 
 constexpr size_t kHugePage = size_t{2} << 20;
 // Below this the heap serves well and keeps small images cheap.
-constexpr size_t kMappingThreshold = 2 * kHugePage;
-constexpr size_t kCachedMappings = 4;
+constexpr size_t kMappingThreshold = size_t{256} << 10;
+// From here on mappings are laid on huge-page borders.
+constexpr size_t kHugeMappingThreshold = 2 * kHugePage;
+// Smaller mappings are rounded up to this, so that frames of nearly the
+// same size share cache entries.
+constexpr size_t kMappingStep = size_t{64} << 10;
+constexpr size_t kCachedMappings = 8;
 constexpr size_t kDefaultCacheMiB = 256;
 constexpr size_t kMiB = size_t{1} << 20;
 
@@ -105,6 +110,10 @@ MappingCache& mappingCache() {
 }
 
 uint8_t* mapFresh(size_t length) {
+    if (length < kHugeMappingThreshold) {
+        void* memory = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        return memory == MAP_FAILED ? nullptr : static_cast<uint8_t*>(memory);
+    }
     const size_t reserved = length + kHugePage;
     void* base = mmap(nullptr, reserved, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (base == MAP_FAILED) return nullptr;
@@ -132,7 +141,7 @@ PixelMemory allocatePixels(size_t bytes, Fill fill) {
         void* memory = fill == Fill::Zero ? std::calloc(bytes, 1) : std::malloc(bytes);
         return PixelMemory(static_cast<uint8_t*>(memory), ReleasePixels{});
     }
-    const size_t length = roundUp(bytes, kHugePage);
+    const size_t length = roundUp(bytes, bytes < kHugeMappingThreshold ? kMappingStep : kHugePage);
     if (uint8_t* reused = mappingCache().take(length)) {
         if (fill == Fill::Zero) std::memset(reused, 0, bytes);
         return PixelMemory(reused, ReleasePixels{length});

@@ -24,14 +24,16 @@ enum class Fill {
 
 // Memory for `bytes` pixel bytes, or null when none can be had.
 //
-// Frames of megabytes are mapped on 2 MiB borders and offered to the kernel
-// as huge pages: a fresh 5 MP RGB frame then costs a handful of page faults
-// instead of thousands. Released mappings are kept for reuse in a small
-// cache, so that a loop producing a new frame per call (convert, scale,
-// clone) runs at memory speed instead of paying the kernel to fault in and
-// zero every page anew. The cache holds at most 4 mappings and 256 MiB; the
-// environment variable TARN_LUX_MAPPING_CACHE_MB sets another limit in MiB,
-// 0 turns the cache off.
+// Images of 256 KiB and more get an anonymous mapping of their own; from
+// 4 MiB on it lies on 2 MiB borders and is offered to the kernel as huge
+// pages, so a fresh 5 MP RGB frame costs a handful of page faults instead of
+// thousands. Released mappings are kept for reuse in a small cache, so that
+// a loop producing a new frame per call (convert, scale, crop, clone) runs
+// at memory speed instead of paying the kernel to fault in and zero every
+// page anew; the heap, by contrast, hands large blocks back and forth to
+// the kernel as they are freed. The cache holds at most 8 mappings and
+// 256 MiB; the environment variable TARN_LUX_MAPPING_CACHE_MB sets another
+// limit in MiB, 0 turns the cache off.
 PixelMemory allocatePixels(size_t bytes, Fill fill);
 
 // Returns every cached mapping to the kernel.
