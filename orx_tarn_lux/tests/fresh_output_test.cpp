@@ -65,6 +65,10 @@ TEST(FreshOutput, OperationsWriteEveryByteOfTheirNewImage) {
             expectEveryByteWritten([&] { return convert::convertImage(*input, to, TARN_LUX_ConversionMode_Fast); },
                                    "convert");
     expectEveryByteWritten([&] { return cropImage(rgb, 1, 1, 1280, 1200); }, "crop");
+    const Image stream = noiseImage(TARN_LUX_PixelFormatName_Mono12p, 1203, 1001);
+    expectEveryByteWritten([&] { return cropImage(stream, 3, 1, 1199, 999); }, "crop a bit stream");
+    const Image yuv = noiseImage(TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX, 1203, 1001);
+    expectEveryByteWritten([&] { return cropImage(yuv, 2, 2, 1199, 997); }, "crop 4:2:0");
     expectEveryByteWritten([&] { return rgb.clone(); }, "clone");
 }
 

@@ -28,31 +28,52 @@ bool sameChannels(const RowFormat& a, const RowFormat& b) {
     return true;
 }
 
+// Three-channel pixels fill 12 of a 128-bit lane's 16 bytes (four 8-bit or
+// two 16-bit pixels), so the 24 bytes of two lanes load as overlapping
+// halves: the second from byte 8, so that it ends where the pixels do, and
+// its pixels start 4 bytes into it.
+constexpr size_t kTripleLaneBytes = kPixelsPerLane * 3;
+constexpr size_t kTripleSecondLoad = 2 * kTripleLaneBytes - kLaneBytes;
+constexpr size_t kTripleSkip = kTripleLaneBytes - kTripleSecondLoad;
+
+// Two lanes of pixels from `source` on: 16 + 16 bytes of four-channel
+// pixels, or 12 + 12 of three-channel ones loaded as above.
+ORX_FAST_TARGET inline __m256i loadLanes(const uint8_t* source, size_t channels) {
+    const size_t second = channels == 3 ? kTripleSecondLoad : kLaneBytes;
+    return _mm256_inserti128_si256(
+        _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source))),
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + second)), 1);
+}
+
+// Luma sums (kLumaShift fraction bits) of the 16-bit (red, green) and
+// (blue, 0) pairs in each 32-bit lane: the scalar kernel's weights, two
+// integer multiply-adds.
+ORX_FAST_TARGET inline __m256i lumaSums(__m256i redGreen, __m256i blueZero) {
+    return _mm256_add_epi32(
+        _mm256_madd_epi16(redGreen, _mm256_set1_epi32(int32_t(kLumaRed) | int32_t(kLumaGreen) << 16)),
+        _mm256_madd_epi16(blueZero, _mm256_set1_epi32(int32_t(kLumaBlue))));
+}
+
+// The sums rounded to samples of the input's depth.
+ORX_FAST_TARGET inline __m256i roundLuma(__m256i sums) {
+    return _mm256_srli_epi32(_mm256_add_epi32(sums, _mm256_set1_epi32(1 << (kLumaShift - 1))), kLumaShift);
+}
+
 // Colour pixels in, colour pixels out, FromChannels and ToChannels 3 or 4,
 // samples of 1 or 2 bytes at the same depth. Each 128-bit lane holds four
-// 8-bit or two 16-bit pixels (12 or 16 bytes); lane 1 of three-channel
-// input is loaded so that its load ends at the step's end, and three-channel
-// output is packed together before it is stored. Reads and writes touch
-// exactly the step's pixels. 16-bit samples lose their unused high bits.
+// 8-bit or two 16-bit pixels (loadLanes); three-channel output is packed
+// together before it is stored. Reads and writes touch exactly the step's
+// pixels. 16-bit samples lose their unused high bits.
 template <size_t FromChannels, size_t ToChannels, size_t SampleBytes>
 ORX_FAST_TARGET size_t shuffleSteps(const uint8_t* in, uint8_t* out, size_t begin, size_t end, __m256i shuffle,
                                     __m256i keep, __m256i alpha) {
-    constexpr size_t kLaneIn = kPixelsPerLane * FromChannels;  // bytes of one lane's pixels
     constexpr size_t kStepPixels = kShufflePixels / SampleBytes;
     const __m256i gather = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7);
     size_t x = begin;
     for (; x + kStepPixels <= end; x += kStepPixels) {
         const uint8_t* source = in + x * FromChannels * SampleBytes;
         uint8_t* target = out + x * ToChannels * SampleBytes;
-        __m256i pixels;
-        if constexpr (FromChannels == 3) {
-            pixels = _mm256_inserti128_si256(
-                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source))),
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 2 * kLaneIn - kLaneBytes)), 1);
-        } else {
-            pixels = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source));
-        }
-        pixels = _mm256_shuffle_epi8(pixels, shuffle);
+        __m256i pixels = _mm256_shuffle_epi8(loadLanes(source, FromChannels), shuffle);
         if constexpr (SampleBytes == 2) pixels = _mm256_and_si256(pixels, keep);
         pixels = _mm256_or_si256(pixels, alpha);
         if constexpr (ToChannels == 3) {
@@ -89,7 +110,7 @@ ORX_FAST_TARGET size_t shuffleSamples(const uint8_t* in, const Repack& repack, u
     alignas(32) uint8_t keep[2 * kLaneBytes];
     alignas(32) uint8_t opaque[2 * kLaneBytes];
     // Where lane 1's pixels start within its 16 loaded bytes.
-    const size_t laneOneSkip = from.channels == 3 ? kLaneBytes - kPixelsPerLane * 3 : 0;
+    const size_t laneOneSkip = from.channels == 3 ? kTripleSkip : 0;
     std::fill(std::begin(order), std::end(order), kCleared);
     std::fill(std::begin(keep), std::end(keep), 0);
     std::fill(std::begin(opaque), std::end(opaque), 0);
@@ -223,18 +244,10 @@ ORX_FAST_TARGET inline __m256i samplesAt(const uint8_t* line, size_t x, __m256i 
 // Luma of sixteen demosaiced pixels (16-bit planes) at the raw depth.
 template <size_t SampleBytes>
 ORX_FAST_TARGET inline void storeMosaicLuma(__m256i red, __m256i green, __m256i blue, uint8_t* target) {
-    const __m256i weightsRedGreen = _mm256_set1_epi32(int32_t(kLumaRed) | int32_t(kLumaGreen) << 16);
-    const __m256i weightsBlue = _mm256_set1_epi32(int32_t(kLumaBlue));
-    const __m256i half = _mm256_set1_epi32(1 << (kLumaShift - 1));
     const __m256i zero = _mm256_setzero_si256();
     // Unpacking and packing both work per 128-bit lane, so the order survives.
-    const auto sums = [&](__m256i redGreen, __m256i blueZero) ORX_FAST_TARGET {
-        const __m256i sum = _mm256_add_epi32(_mm256_madd_epi16(redGreen, weightsRedGreen),
-                                             _mm256_madd_epi16(blueZero, weightsBlue));
-        return _mm256_srli_epi32(_mm256_add_epi32(sum, half), kLumaShift);
-    };
-    const __m256i low = sums(_mm256_unpacklo_epi16(red, green), _mm256_unpacklo_epi16(blue, zero));
-    const __m256i high = sums(_mm256_unpackhi_epi16(red, green), _mm256_unpackhi_epi16(blue, zero));
+    const __m256i low = roundLuma(lumaSums(_mm256_unpacklo_epi16(red, green), _mm256_unpacklo_epi16(blue, zero)));
+    const __m256i high = roundLuma(lumaSums(_mm256_unpackhi_epi16(red, green), _mm256_unpackhi_epi16(blue, zero)));
     const __m256i words = _mm256_packus_epi32(low, high);
     if constexpr (SampleBytes == 1)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(target), narrow(words));
@@ -324,9 +337,8 @@ constexpr size_t kLumaStep = 16;  // pixels per step of the luma kernels
 // input's depth to the output's and stores them as bytes or words.
 ORX_FAST_TARGET inline void storeLuma(__m256i first, __m256i second, const RowFormat& to, bool rescaled,
                                       __m128i down, __m128i up, uint8_t* target) {
-    const __m256i half = _mm256_set1_epi32(1 << (kLumaShift - 1));
-    first = _mm256_srli_epi32(_mm256_add_epi32(first, half), kLumaShift);
-    second = _mm256_srli_epi32(_mm256_add_epi32(second, half), kLumaShift);
+    first = roundLuma(first);
+    second = roundLuma(second);
     if (rescaled) {
         first = _mm256_sll_epi32(_mm256_srl_epi32(first, down), up);
         second = _mm256_sll_epi32(_mm256_srl_epi32(second, down), up);
@@ -346,9 +358,8 @@ ORX_FAST_TARGET inline void storeLuma(__m256i first, __m256i second, const RowFo
 // Colour to gray. Shuffles put each pixel's red and green (as 16-bit words)
 // into one 32-bit lane and its blue into another, so two integer
 // multiply-adds with the luma weights give the sums of the scalar kernel.
-// Eight-bit pixels come four to a 128-bit lane (three-byte ones loaded as
-// two overlapping halves, as in shuffleSteps); 16-bit pixels come two to a
-// lane, two loads per half step.
+// Pixels come as loadLanes gives them: four 8-bit or two 16-bit pixels to
+// a 128-bit lane, so 16-bit pixels take two loads per eight pixels.
 ORX_FAST_TARGET size_t lumaFast(const uint8_t* in, const Repack& repack, uint8_t* out, size_t begin,
                                 size_t end) {
     const RowFormat& from = repack.from;
@@ -356,10 +367,7 @@ ORX_FAST_TARGET size_t lumaFast(const uint8_t* in, const Repack& repack, uint8_t
     const size_t pixelBytes = from.pixelBytes();
     const size_t sampleBytes = from.sampleBytes;
     const size_t perLane = sampleBytes == 1 ? kPixelsPerLane : kPixelsPerLane / 2;
-    // Where the second of the two 16-byte loads of a step (or half step) starts.
-    const size_t secondLoad = sampleBytes == 1 && from.channels == 3 ? kPixelsPerLane * 3 - (kLaneBytes - kPixelsPerLane * 3)
-                                                                     : perLane * pixelBytes;
-    const size_t skip = perLane * pixelBytes - secondLoad;  // bytes before lane 1's first pixel
+    const size_t skip = from.channels == 3 ? kTripleSkip : 0;  // bytes before lane 1's first pixel
     alignas(32) int8_t redGreen[2 * kLaneBytes];
     alignas(32) int8_t blue[2 * kLaneBytes];
     for (size_t i = 0; i < 2 * kLaneBytes; ++i) redGreen[i] = blue[i] = kCleared;
@@ -379,20 +387,16 @@ ORX_FAST_TARGET size_t lumaFast(const uint8_t* in, const Repack& repack, uint8_t
             }
     const __m256i pickRedGreen = _mm256_load_si256(reinterpret_cast<const __m256i*>(redGreen));
     const __m256i pickBlue = _mm256_load_si256(reinterpret_cast<const __m256i*>(blue));
-    const __m256i weightsRedGreen = _mm256_set1_epi32(int32_t(kLumaRed) | int32_t(kLumaGreen) << 16);
-    const __m256i weightsBlue = _mm256_set1_epi32(int32_t(kLumaBlue));
     const __m256i mask = _mm256_set1_epi16(static_cast<int16_t>(from.maxValue()));
     const __m128i down = _mm_cvtsi32_si128(from.bits > to.bits ? from.bits - to.bits : 0);
     const __m128i up = _mm_cvtsi32_si128(to.bits > from.bits ? to.bits - from.bits : 0);
     const size_t rowBytes = end * pixelBytes;
     const auto sumsAt = [&](const uint8_t* source) ORX_FAST_TARGET {
-        const __m256i pixels = _mm256_inserti128_si256(
-            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source))),
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + secondLoad)), 1);
+        const __m256i pixels = loadLanes(source, from.channels);
         __m256i rg = _mm256_shuffle_epi8(pixels, pickRedGreen);
         __m256i b = _mm256_shuffle_epi8(pixels, pickBlue);
         if (sampleBytes == 2) rg = _mm256_and_si256(rg, mask), b = _mm256_and_si256(b, mask);
-        return _mm256_add_epi32(_mm256_madd_epi16(rg, weightsRedGreen), _mm256_madd_epi16(b, weightsBlue));
+        return lumaSums(rg, b);
     };
     // Sums of eight pixels from `source` on, in order across the two lanes.
     const auto eightAt = [&](const uint8_t* source) ORX_FAST_TARGET {
@@ -405,8 +409,8 @@ ORX_FAST_TARGET size_t lumaFast(const uint8_t* in, const Repack& repack, uint8_t
         // 64-bit lanes 0 and 2 of each: pixels 0-1, 2-3, then 4-5, 6-7.
         return _mm256_permute4x64_epi64(_mm256_unpacklo_epi64(first, last), 0xD8);
     };
-    // Where the last load for the eight pixels from `source` on ends.
-    const size_t reach = (sampleBytes == 1 ? 0 : 2 * perLane * pixelBytes) + secondLoad + kLaneBytes;
+    // How far the loads for the eight pixels from `source` on reach: exactly their bytes.
+    const size_t reach = (kLumaStep / 2) * pixelBytes;
     const bool rescaled = from.bits != to.bits;
     size_t x = begin;
     for (; x + kLumaStep <= end; x += kLumaStep) {

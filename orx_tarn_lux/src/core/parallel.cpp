@@ -4,12 +4,15 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
+
+#include "core/environment.h"
 
 namespace orx {
 namespace {
@@ -35,12 +38,8 @@ inline void relaxCpu() {
 }
 
 size_t configuredThreadCount() {
-    if (const char* text = std::getenv("TARN_LUX_THREADS")) {
-        char* end = nullptr;
-        const unsigned long value = std::strtoul(text, &end, 10);
-        if (end != text && *end == '\0' && value > 0)
-            return std::min<size_t>(value, kMaxThreads);
-    }
+    const std::optional<size_t> threads = environmentNumber("TARN_LUX_THREADS", SIZE_MAX);
+    if (threads && *threads > 0) return std::min(*threads, kMaxThreads);
     return std::max(1u, std::thread::hardware_concurrency());
 }
 

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "core/environment.h"
+
 namespace orx {
 namespace {
 
@@ -25,12 +27,7 @@ constexpr size_t kMiB = size_t{1} << 20;
 size_t roundUp(size_t value, size_t step) { return (value + step - 1) / step * step; }
 
 size_t cacheLimitFromEnvironment() {
-    const char* text = std::getenv("TARN_LUX_MAPPING_CACHE_MB");
-    if (text == nullptr || *text == '\0') return kDefaultCacheMiB * kMiB;
-    char* end = nullptr;
-    const unsigned long long mebibytes = std::strtoull(text, &end, 10);
-    if (*end != '\0' || mebibytes > (SIZE_MAX / kMiB)) return kDefaultCacheMiB * kMiB;
-    return static_cast<size_t>(mebibytes) * kMiB;
+    return environmentNumber("TARN_LUX_MAPPING_CACHE_MB", SIZE_MAX / kMiB).value_or(kDefaultCacheMiB) * kMiB;
 }
 
 // Released mappings kept for the next allocation of the same length. Lengths

@@ -75,8 +75,8 @@ Image cropImage(const Image& image, size_t x, size_t y, size_t width, size_t hei
         fail(TARN_LUX_RETURN_CODE_INVALID_ARGUMENT, "a ", format.text, " image shares chroma between 2 x 2 pixels, "
              "so a crop must start at an even position, not at x ", x, ", y ", y);
     }
-    // Every byte is copied, except in bit streams, whose last byte may be partial.
-    Image cropped(croppedFormat(format, x, y), width, height, wholeBytes ? Fill::Anything : Fill::Zero);
+    // Every byte is written: rows, chroma pairs, or a bit stream up to its last partial byte.
+    Image cropped(croppedFormat(format, x, y), width, height, Fill::Anything);
     if (wholeBytes)
         copyRows(image.row(y) + x * format.bytesPerPixel(), image.rowBytes(), cropped.data(), cropped.rowBytes(),
                  cropped.rowBytes(), height);

@@ -51,10 +51,16 @@ void resampleNearest(const ConstGrid& source, const Grid& target, Interpolation 
     });
 }
 
-// Two-tap weights of 8-bit resampling in fixed point (kPairWeightBits);
-// longer kernels keep their float weights.
+// Whether an axis of a grid resamples in fixed point: two taps over 8-bit
+// samples (see kPairWeightBits); longer kernels and 16-bit samples keep
+// their float weights.
+bool isFixedPointPair(const AxisTaps& axis, const GridShape& source) {
+    return axis.taps == 2 && source.sampleBytes == 1;
+}
+
+// Rounds the weights of such an axis to multiples of 2^-kPairWeightBits
+// that still add up to one.
 void quantizeTwoTaps(AxisTaps& axis) {
-    if (axis.taps != 2) return;
     constexpr long kOne = 1L << kPairWeightBits;
     for (size_t d = 0; d < axis.usedTaps.size(); ++d) {
         const long first = std::clamp(std::lround(double(axis.weight[2 * d]) * double(kOne)), 0L, kOne);
@@ -62,10 +68,6 @@ void quantizeTwoTaps(AxisTaps& axis) {
         axis.weight[2 * d + 1] = float(kOne - first) / float(kOne);
         axis.usedTaps[d] = first == kOne ? 1 : 2;
     }
-}
-
-bool isFixedPointPair(const AxisTaps& axis, const GridShape& source) {
-    return axis.taps == 2 && source.sampleBytes == 1;
 }
 
 // The horizontal taps spread over the channels: one entry per output sample,
@@ -183,10 +185,10 @@ void resampleSeparable(const ConstGrid& source, const Grid& target, Interpolatio
         in.width >= out.width && in.height >= out.height ? AreaForm::Box : AreaForm::TwoTap;
     AxisTaps horizontal = resampleAxis(in.width, out.width, algorithm, areaForm);
     AxisTaps vertical = resampleAxis(in.height, out.height, algorithm, areaForm);
-    if (in.sampleBytes == 1) {
-        quantizeTwoTaps(horizontal);
-        quantizeTwoTaps(vertical);
-    }
+    // Both axes, so that the vertical pass weighs rows as the horizontal one
+    // weighs columns.
+    for (AxisTaps* axis : {&horizontal, &vertical})
+        if (isFixedPointPair(*axis, in)) quantizeTwoTaps(*axis);
     const ExpandedTable table(horizontal, in, out.width);
     const size_t samples = out.samplesPerRow();
     const bool fast = useFastKernels();
