@@ -61,10 +61,7 @@ std::optional<Plan> planConversion(const PixelFormatInfo& from, const PixelForma
         // luma) when the depth stays; otherwise a repack follows.
         const uint8_t bits = from.significantBitsPerChannel;
         const bool direct = to.significantBitsPerChannel == bits;
-        RowFormat raw = isColor(to) ? colorRowFormat(ChannelOrder::RGB, bits) : RowFormat{};
-        raw.bits = bits;
-        raw.sampleBytes = plan.source.sampleBytes;
-        plan.colored = direct ? output : raw;
+        plan.colored = direct ? output : isColor(to) ? colorRowFormat(ChannelOrder::RGB, bits) : grayRowFormat(bits);
         plan.mosaic = Mosaic{0, plan.source.sampleBytes, plan.source.maxValue(), from.bayerPattern, plan.colored};
         if (!direct) plan.repack = Repack{plan.colored, output};
         return plan;

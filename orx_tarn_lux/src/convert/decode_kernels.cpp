@@ -159,13 +159,6 @@ void decodeSemiplanarFast(const Image& image, size_t y, uint8_t* out) {
     }
 }
 
-RowFormat wideGray(uint8_t bits) {
-    RowFormat row;
-    row.sampleBytes = 2;
-    row.bits = bits;
-    return row;
-}
-
 }  // namespace
 
 std::optional<Decoder> decoderFor(const PixelFormatInfo& format) {
@@ -174,12 +167,12 @@ std::optional<Decoder> decoderFor(const PixelFormatInfo& format) {
         case Packing::BitStream: {
             const size_t storage = format.storageBitsPerPixel;
             DecodeRow fast = storage == 10 ? decodeBitStreamFast<10> : storage == 12 ? decodeBitStreamFast<12> : nullptr;
-            return Decoder{decodeBitStream, wideGray(bits), fast};
+            return Decoder{decodeBitStream, grayRowFormat(bits), fast};
         }
         case Packing::Group10g40:
-            return Decoder{Groups<4, 2>::decode, wideGray(bits), Groups<4, 2>::decodeFast};
+            return Decoder{Groups<4, 2>::decode, grayRowFormat(bits), Groups<4, 2>::decodeFast};
         case Packing::Group12g24:
-            return Decoder{Groups<2, 4>::decode, wideGray(bits), Groups<2, 4>::decodeFast};
+            return Decoder{Groups<2, 4>::decode, grayRowFormat(bits), Groups<2, 4>::decodeFast};
         case Packing::Word32: return Decoder{decodeWord32, colorRowFormat(format.order, bits)};
         case Packing::Semiplanar420: {
             const bool uFirst = format.order == ChannelOrder::YUV;

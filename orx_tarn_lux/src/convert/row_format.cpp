@@ -21,6 +21,13 @@ RowFormat colorRowFormat(ChannelOrder order, uint8_t bits) {
     return row;
 }
 
+RowFormat grayRowFormat(uint8_t bits) {
+    RowFormat row;
+    row.bits = bits;
+    row.sampleBytes = bits > kBitsPerByte ? 2 : 1;
+    return row;
+}
+
 RowFormat unpackedRowFormat(const PixelFormatInfo& format) {
     if (format.channels >= 3) return colorRowFormat(format.order, format.significantBitsPerChannel);
     RowFormat row;

@@ -38,4 +38,8 @@ RowFormat unpackedRowFormat(const PixelFormatInfo& format);
 // `bits` significant bits: how demosaicing output is described.
 RowFormat colorRowFormat(ChannelOrder order, uint8_t bits);
 
+// One gray sample at `bits` significant bits, in one byte up to 8 bits and
+// in a word above.
+RowFormat grayRowFormat(uint8_t bits);
+
 }  // namespace orx::convert
