@@ -155,7 +155,9 @@ void run(const Plan& plan, const Image& in, Image& out) {
     });
 }
 
-Plan requirePlan(const PixelFormatInfo& from, const PixelFormatInfo& to) {
+Plan requirePlan(TARN_LUX_PixelFormatName fromName, TARN_LUX_PixelFormatName toName) {
+    const PixelFormatInfo& from = check::imageFormat(fromName, "the input image");
+    const PixelFormatInfo& to = check::imageFormat(toName, "the output format");
     std::optional<Plan> plan = planConversion(from, to);
     if (!plan) {
         fail(TARN_LUX_RETURN_CODE_IMAGE_FORMAT_NOT_SUPPORTED, "converting ", describeFormat(from.name), " into ",
@@ -169,8 +171,7 @@ template <typename MakeOutput>
 Image convertWith(const Image& image, TARN_LUX_PixelFormatName to, TARN_LUX_ConversionMode mode,
                   MakeOutput makeOutput) {
     checkMode(mode);
-    const Plan plan = requirePlan(check::imageFormat(image.format(), "the input image"),
-                                  check::imageFormat(to, "the output format"));
+    const Plan plan = requirePlan(image.format(), to);
     Image result = makeOutput();
     run(plan, image, result);
     result.setTimestamp(image.timestamp());
@@ -187,6 +188,14 @@ void checkMode(TARN_LUX_ConversionMode mode) {
         fail(TARN_LUX_RETURN_CODE_INVALID_ARGUMENT, "conversion mode ", mode,
              " is not one of 1 (Fast), 2 (HighQuality) or 3 (Classic)");
     }
+}
+
+void requireConvertible(TARN_LUX_PixelFormatName from, TARN_LUX_PixelFormatName to) { requirePlan(from, to); }
+
+void convertPixels(const Image& image, Image& output, TARN_LUX_ConversionMode mode) {
+    checkMode(mode);
+    run(requirePlan(image.format(), output.format()), image, output);
+    output.setTimestamp(image.timestamp());
 }
 
 bool canConvert(const PixelFormatInfo& from, const PixelFormatInfo& to) {
