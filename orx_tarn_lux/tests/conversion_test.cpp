@@ -106,18 +106,28 @@ TEST(Conversion, UnpacksBitStreamsGroupsAndWords) {
               words({0x200, 0x001, 0x3FF}));
 }
 
-TEST(Conversion, TurnsFullRangeYuvIntoRgb) {
-    // 2 x 2 luma, one chroma pair. Neutral chroma gives gray; V = 228 adds
-    // 1.402 * 100 to red and takes 0.714136 * 100 from green.
-    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX, 2, 2, {10, 20, 30, 40, 128, 128},
+TEST(Conversion, ReadsAndWritesStudioRangeYuv) {
+    // 2 x 2 luma, one chroma pair. Neutral chroma gives gray at full range:
+    // 16 is black, 235 white.
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX, 2, 2, {16, 235, 126, 10, 128, 128},
                            TARN_LUX_PixelFormatName_Mono8),
-              std::vector<uint8_t>({10, 20, 30, 40}));
-    const auto rgb = convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX, 1, 1, {100, 128, 228},
+              std::vector<uint8_t>({0, 255, 128, 0}));
+    // Y = 100, V = 178: 255/219 * 84 = 97.8 for every channel, red gains
+    // 1.402 * 255/224 * 50 = 79.8, green loses 0.714136 * 255/224 * 50 = 40.6.
+    const auto rgb = convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX, 1, 1, {100, 128, 178},
                                   TARN_LUX_PixelFormatName_RGB8);
-    EXPECT_EQ(rgb, std::vector<uint8_t>({240, 29, 100}));
-    const auto swapped = convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_VU_SemiplanarORX, 1, 1, {100, 228, 128},
+    EXPECT_EQ(rgb, std::vector<uint8_t>({178, 57, 98}));
+    const auto swapped = convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_VU_SemiplanarORX, 1, 1, {100, 178, 128},
                                       TARN_LUX_PixelFormatName_RGB8);
     EXPECT_EQ(swapped, rgb);
+    // Back again: the top-left pixel of each block gives the chroma pair.
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_RGB8, 3, 1, {178, 57, 98, 0, 0, 0, 255, 255, 255},
+                           TARN_LUX_PixelFormatName_YUV420_8_YY_VU_SemiplanarORX),
+              std::vector<uint8_t>({100, 16, 235, 178, 128, 128, 128}));
+    // Gray keeps neutral chroma exactly.
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_Mono8, 2, 2, {0, 77, 200, 255},
+                           TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX),
+              std::vector<uint8_t>({16, 82, 188, 235, 128, 128}));
 }
 
 TEST(Conversion, ReordersChannelsAndFillsOrCarriesAlpha) {
@@ -199,8 +209,9 @@ TEST(Conversion, DemosaicingInterpolatesBetweenNeighbours) {
     // the other row, column -1 is column 1 and column 4 is column 2. So the
     // red pixel (0,0) gets green (60 + 60 + 50 + 50 + 2) / 4 = 55 and blue
     // from four 10s; the green pixel (1,0) red (100 + 300 + 1) / 2 = 200.
-    const auto rgb = convertBytes(TARN_LUX_PixelFormatName_BayerRG12, 4, 2,
-                                  words({100, 50, 300, 70, 60, 10, 80, 30}), TARN_LUX_PixelFormatName_RGB12);
+    const auto rgb = bytesOf(convertImage(imageOf(TARN_LUX_PixelFormatName_BayerRG12, 4, 2,
+                                                  words({100, 50, 300, 70, 60, 10, 80, 30})),
+                                          TARN_LUX_PixelFormatName_RGB12, TARN_LUX_ConversionMode_Classic));
     EXPECT_EQ(rgb, words({100, 55, 10, 200, 50, 10, 300, 70, 20, 300, 70, 30,  //
                           100, 60, 10, 200, 60, 10, 300, 80, 20, 300, 75, 30}));
 }

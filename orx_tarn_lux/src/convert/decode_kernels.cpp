@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "convert/repack_kernels.h"
+#include "convert/yuv.h"
 #include "core/bit_stream.h"
 #include "core/semiplanar.h"
 
@@ -99,42 +100,26 @@ void decodeWord32(const Image& image, size_t y, uint8_t* out) {
     }
 }
 
-// YUV to RGB after BT.601 with full-range samples (as JPEG uses them):
-// R = Y + 1.402 V', G = Y - 0.344136 U' - 0.714136 V', B = Y + 1.772 U' with
-// U' = U - 128, V' = V - 128; the factors in 14-bit fixed point.
-constexpr int32_t kChromaShift = 14;
-constexpr int32_t kRedFromV = 22970;
-constexpr int32_t kGreenFromU = 5638;
-constexpr int32_t kGreenFromV = 11700;
-constexpr int32_t kBlueFromU = 29032;
-constexpr int32_t kChromaZero = 128;
-constexpr int32_t kMax8 = 255;
-
-uint8_t clamped(int32_t scaled) {
-    // Adding the half before the shift rounds to nearest; the shift of a
-    // negative number rounds down, which the clamp makes harmless.
-    return static_cast<uint8_t>(std::clamp((scaled + (1 << (kChromaShift - 1))) >> kChromaShift, 0, kMax8));
-}
-
-// One pixel of luma `y` with the chroma terms of its pair.
+// The chroma terms of a pair, added to the scaled luma of each of its pixels.
 struct ChromaTerms {
     int32_t red, green, blue;
 };
 
 inline ChromaTerms chromaTerms(int32_t u, int32_t v) {
-    return {kRedFromV * v, -kGreenFromU * u - kGreenFromV * v, kBlueFromU * u};
+    return {yuv::kRedFromV * v, -yuv::kGreenFromU * u - yuv::kGreenFromV * v, yuv::kBlueFromU * u};
 }
 
 inline void yuvPixel(uint8_t luma, const ChromaTerms& terms, uint8_t* out) {
-    const int32_t base = int32_t(luma) << kChromaShift;
-    out[0] = clamped(base + terms.red);
-    out[1] = clamped(base + terms.green);
-    out[2] = clamped(base + terms.blue);
+    // Luma below the studio range's black is black.
+    const int32_t base = yuv::kRgbFromY * std::max(int32_t(luma) - yuv::kLumaOffset, 0);
+    out[0] = yuv::toSample(base + terms.red);
+    out[1] = yuv::toSample(base + terms.green);
+    out[2] = yuv::toSample(base + terms.blue);
 }
 
 template <bool UFirst>
 ChromaTerms pairTerms(const uint8_t* pair) {
-    return chromaTerms(int32_t(pair[UFirst ? 0 : 1]) - kChromaZero, int32_t(pair[UFirst ? 1 : 0]) - kChromaZero);
+    return chromaTerms(int32_t(pair[UFirst ? 0 : 1]) - yuv::kChromaZero, int32_t(pair[UFirst ? 1 : 0]) - yuv::kChromaZero);
 }
 
 template <bool UFirst>
