@@ -1,5 +1,6 @@
 #include "convert/conversion.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -133,8 +134,10 @@ void run(const Plan& plan, const Image& in, Image& out, TARN_LUX_ConversionMode 
         std::vector<uint8_t> staged(plan.encode ? width * plan.target.pixelBytes() : 0);
         SourceRows rows(plan, in, fast);
         std::unique_ptr<BandDemosaic> demosaic;
-        if (mosaic) demosaic = makeBandDemosaic(method, *mosaic, rows, height, begin, end, fast);
         for (size_t y = begin; y < end; ++y) {
+            // A range may span several bands of the method.
+            if (mosaic && (y - begin) % chunkRows == 0)
+                demosaic = makeBandDemosaic(method, *mosaic, rows, height, y, std::min(y + chunkRows, end), fast);
             uint8_t* target = plan.encode ? staged.data() : out.row(y);
             const uint8_t* row;
             if (demosaic) {

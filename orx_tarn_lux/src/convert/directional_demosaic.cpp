@@ -64,8 +64,16 @@ __attribute__((always_inline)) inline float inverseSquare(float sum, float eps) 
     return 1.0f / (shifted * shifted);
 }
 
+// The first column at or after `from` of parity `parity`.
+__attribute__((always_inline)) inline size_t firstOfParity(size_t from, size_t parity) {
+    return (from & 1) == parity ? from : from + 1;
+}
+
 // Steps 1-4 over the band; plane kOwn ends up holding the colour of the
 // row at every pixel, kOther the colour of the column, kGreenPlane green.
+// Each row is worked out for every pixel as if it were of one kind, then
+// the pixels of the other kind are corrected in a second pass: loops
+// without branches, which compilers turn into vector code.
 __attribute__((always_inline)) inline void directionalBand(const Band& band) {
     const size_t rows = band.rows, columns = band.columns;
     float* const* p = band.plane;
@@ -73,77 +81,99 @@ __attribute__((always_inline)) inline void directionalBand(const Band& band) {
 
     // 1. Green minus colour along rows and columns.
     for (size_t i = kDifferences; i + kDifferences < rows; ++i) {
-        const RowColors colors = colorsOf(band, i);
-        const float* up2 = at(p[kMosaic], i - 2);
-        const float* up = at(p[kMosaic], i - 1);
-        const float* m = at(p[kMosaic], i);
-        const float* down = at(p[kMosaic], i + 1);
-        const float* down2 = at(p[kMosaic], i + 2);
-        float* dH = at(p[kDiffH], i);
-        float* dV = at(p[kDiffV], i);
-        for (size_t j = kDifferences; j + kDifferences < columns; ++j) {
-            const float across = 0.5f * (m[j - 1] + m[j] + m[j + 1]) - 0.25f * (m[j - 2] + m[j + 2]);
-            const float along = 0.5f * (up[j] + m[j] + down[j]) - 0.25f * (up2[j] + down2[j]);
-            const bool green = (j & 1) == colors.greenParity;
-            dH[j] = green ? m[j] - across : across - m[j];
-            dV[j] = green ? m[j] - along : along - m[j];
+        const float* __restrict up2 = at(p[kMosaic], i - 2);
+        const float* __restrict up = at(p[kMosaic], i - 1);
+        const float* __restrict m = at(p[kMosaic], i);
+        const float* __restrict down = at(p[kMosaic], i + 1);
+        const float* __restrict down2 = at(p[kMosaic], i + 2);
+        float* __restrict dH = at(p[kDiffH], i);
+        float* __restrict dV = at(p[kDiffV], i);
+        const size_t end = columns - kDifferences;
+        ORX_NO_ALIASING
+        for (size_t j = kDifferences; j < end; ++j) {
+            dH[j] = 0.5f * (m[j - 1] + m[j] + m[j + 1]) - 0.25f * (m[j - 2] + m[j + 2]) - m[j];
+            dV[j] = 0.5f * (up[j] + m[j] + down[j]) - 0.25f * (up2[j] + down2[j]) - m[j];
+        }
+        // At green the estimate is of the colour: green minus it turns round.
+        for (size_t j = firstOfParity(kDifferences, colorsOf(band, i).greenParity); j < end; j += 2) {
+            dH[j] = -dH[j];
+            dV[j] = -dV[j];
         }
     }
     // 2a. Gradients of the differences, summed over 5 x 5 windows: first
     // along rows into kTemp, then along columns.
-    const auto windowSums = [&](Plane differences, bool horizontal, Plane sums) {
+    const auto windowSums = [&](Plane differences, size_t before, size_t after, Plane sums) {
         for (size_t i = kGradients; i + kGradients < rows; ++i) {
-            const float* d = at(p[differences], i);
-            const float* before = horizontal ? d - 1 : at(p[differences], i - 1);
-            const float* after = horizontal ? d + 1 : at(p[differences], i + 1);
-            float* gradient = at(p[kScratch], i);
-            for (size_t j = kGradients; j + kGradients < columns; ++j) gradient[j] = std::fabs(before[j] - after[j]);
+            const float* __restrict d = at(p[differences], i);
+            float* __restrict gradient = at(p[kScratch], i);
+            ORX_NO_ALIASING
+            for (size_t j = kGradients; j + kGradients < columns; ++j)
+                gradient[j] = std::fabs(d[j - before] - d[j + after]);
         }
         for (size_t i = kGradients; i + kGradients < rows; ++i) {
-            const float* g = at(p[kScratch], i);
-            float* across = at(p[kTemp], i);
+            const float* __restrict g = at(p[kScratch], i);
+            float* __restrict across = at(p[kTemp], i);
+            ORX_NO_ALIASING
             for (size_t j = kSums; j + kSums < columns; ++j) across[j] = g[j - 2] + g[j - 1] + g[j] + g[j + 1] + g[j + 2];
         }
         for (size_t i = kSums; i + kSums < rows; ++i) {
-            float* out = at(p[sums], i);
-            const float *a = at(p[kTemp], i - 2), *b = at(p[kTemp], i - 1), *c = at(p[kTemp], i),
-                        *d = at(p[kTemp], i + 1), *e = at(p[kTemp], i + 2);
+            float* __restrict out = at(p[sums], i);
+            const float* __restrict a = at(p[kTemp], i - 2);
+            const float* __restrict b = at(p[kTemp], i - 1);
+            const float* __restrict c = at(p[kTemp], i);
+            const float* __restrict d = at(p[kTemp], i + 1);
+            const float* __restrict e = at(p[kTemp], i + 2);
+            ORX_NO_ALIASING
             for (size_t j = kSums; j + kSums < columns; ++j) out[j] = a[j] + b[j] + c[j] + d[j] + e[j];
         }
     };
-    windowSums(kDiffH, true, kSumH);
-    windowSums(kDiffV, false, kSumV);
+    // Rows are `columns` floats apart: a vertical neighbour is that far.
+    windowSums(kDiffH, 1, 1, kSumH);
+    windowSums(kDiffV, columns, columns, kSumV);
 
-    // The four weights of pixel (i, j): north, south, west, east.
-    struct Weights {
-        float north, south, west, east;
+    // The four weights of a pixel, north, south, west and east, from the
+    // window sums two pixels away: sumV rows i - 2 and i + 2, sumH row i.
+    struct WeightRows {
+        const float *north, *south, *across;
     };
-    const auto weightsAt = [&](size_t i, size_t j) {
-        return Weights{inverseSquare(at(p[kSumV], i - 2)[j], band.eps), inverseSquare(at(p[kSumV], i + 2)[j], band.eps),
-                       inverseSquare(at(p[kSumH], i)[j - 2], band.eps), inverseSquare(at(p[kSumH], i)[j + 2], band.eps)};
+    const auto weightRows = [&](size_t i) {
+        return WeightRows{at(p[kSumV], i - 2), at(p[kSumV], i + 2), at(p[kSumH], i)};
     };
+    const float eps = band.eps;
     // 2b. Green at every pixel, and the green-minus-colour difference kept
     // in kScratch for steps 3 and 4.
     constexpr float kMean = 1.0f / kWindow;
     for (size_t i = kGreen; i + kGreen < rows; ++i) {
-        const RowColors colors = colorsOf(band, i);
-        const float* m = at(p[kMosaic], i);
-        const float* dH = at(p[kDiffH], i);
-        float* green = at(p[kGreenPlane], i);
-        float* difference = at(p[kScratch], i);
-        for (size_t j = kGreen; j + kGreen < columns; ++j) {
-            const Weights w = weightsAt(i, j);
-            const float north = (at(p[kDiffV], i - 4)[j] + at(p[kDiffV], i - 3)[j] + at(p[kDiffV], i - 2)[j] +
-                                 at(p[kDiffV], i - 1)[j] + at(p[kDiffV], i)[j]) * kMean;
-            const float south = (at(p[kDiffV], i)[j] + at(p[kDiffV], i + 1)[j] + at(p[kDiffV], i + 2)[j] +
-                                 at(p[kDiffV], i + 3)[j] + at(p[kDiffV], i + 4)[j]) * kMean;
+        const float* __restrict m = at(p[kMosaic], i);
+        const float* __restrict dH = at(p[kDiffH], i);
+        const float* __restrict v0 = at(p[kDiffV], i - 4);
+        const float* __restrict v1 = at(p[kDiffV], i - 3);
+        const float* __restrict v2 = at(p[kDiffV], i - 2);
+        const float* __restrict v3 = at(p[kDiffV], i - 1);
+        const float* __restrict v4 = at(p[kDiffV], i);
+        const float* __restrict v5 = at(p[kDiffV], i + 1);
+        const float* __restrict v6 = at(p[kDiffV], i + 2);
+        const float* __restrict v7 = at(p[kDiffV], i + 3);
+        const float* __restrict v8 = at(p[kDiffV], i + 4);
+        const WeightRows w = weightRows(i);
+        float* __restrict green = at(p[kGreenPlane], i);
+        float* __restrict difference = at(p[kScratch], i);
+        const size_t end = columns - kGreen;
+        ORX_NO_ALIASING
+        for (size_t j = kGreen; j < end; ++j) {
+            const float wN = inverseSquare(w.north[j], eps), wS = inverseSquare(w.south[j], eps);
+            const float wW = inverseSquare(w.across[j - 2], eps), wE = inverseSquare(w.across[j + 2], eps);
+            const float north = (v0[j] + v1[j] + v2[j] + v3[j] + v4[j]) * kMean;
+            const float south = (v4[j] + v5[j] + v6[j] + v7[j] + v8[j]) * kMean;
             const float west = (dH[j - 4] + dH[j - 3] + dH[j - 2] + dH[j - 1] + dH[j]) * kMean;
             const float east = (dH[j] + dH[j + 1] + dH[j + 2] + dH[j + 3] + dH[j + 4]) * kMean;
-            const float estimate = (w.north * north + w.south * south + w.west * west + w.east * east) /
-                                   (w.north + w.south + w.west + w.east);
-            const bool isGreen = (j & 1) == colors.greenParity;
-            green[j] = isGreen ? m[j] : m[j] + estimate;
-            difference[j] = isGreen ? 0.0f : estimate;
+            const float estimate = (wN * north + wS * south + wW * west + wE * east) / (wN + wS + wW + wE);
+            green[j] = m[j] + estimate;
+            difference[j] = estimate;
+        }
+        for (size_t j = firstOfParity(kGreen, colorsOf(band, i).greenParity); j < end; j += 2) {
+            green[j] = m[j];
+            difference[j] = 0.0f;
         }
     }
     // 3. At red and blue pixels: the other colour's green-minus-colour from
@@ -151,9 +181,12 @@ __attribute__((always_inline)) inline void directionalBand(const Band& band) {
     // the eight samples of that colour around them, over 32), in kTemp.
     constexpr float kNear = 10.0f / 32.0f, kFar = 1.0f / 32.0f;
     for (size_t i = kCross; i + kCross < rows; ++i) {
-        const float *d3 = at(p[kScratch], i - 3), *d1 = at(p[kScratch], i - 1), *e1 = at(p[kScratch], i + 1),
-                    *e3 = at(p[kScratch], i + 3);
-        float* other = at(p[kTemp], i);
+        const float* __restrict d3 = at(p[kScratch], i - 3);
+        const float* __restrict d1 = at(p[kScratch], i - 1);
+        const float* __restrict e1 = at(p[kScratch], i + 1);
+        const float* __restrict e3 = at(p[kScratch], i + 3);
+        float* __restrict other = at(p[kTemp], i);
+        ORX_NO_ALIASING
         for (size_t j = kCross; j + kCross < columns; ++j) {
             const float near = d1[j - 1] + d1[j + 1] + e1[j - 1] + e1[j + 1];
             const float far = d3[j - 1] + d3[j + 1] + e3[j - 1] + e3[j + 1] + d1[j - 3] + d1[j + 3] + e1[j - 3] +
@@ -163,24 +196,32 @@ __attribute__((always_inline)) inline void directionalBand(const Band& band) {
     }
     // 4. Every pixel's colours of its row and its column.
     for (size_t i = kAtGreen; i + kAtGreen < rows; ++i) {
-        const RowColors colors = colorsOf(band, i);
-        const float* green = at(p[kGreenPlane], i);
-        const float *own = at(p[kScratch], i), *ownUp = at(p[kScratch], i - 1), *ownDown = at(p[kScratch], i + 1);
-        const float *other = at(p[kTemp], i), *otherUp = at(p[kTemp], i - 1), *otherDown = at(p[kTemp], i + 1);
-        float* rowColor = at(p[kOwn], i);
-        float* columnColor = at(p[kOther], i);
-        for (size_t j = kAtGreen; j + kAtGreen < columns; ++j) {
-            const Weights w = weightsAt(i, j);
-            const float total = w.north + w.south + w.west + w.east;
-            // Neighbours across the row have the row's colour, those along
-            // the column the column's.
-            const float rowDifference =
-                (w.west * own[j - 1] + w.east * own[j + 1] + w.north * otherUp[j] + w.south * otherDown[j]) / total;
-            const float columnDifference =
-                (w.west * other[j - 1] + w.east * other[j + 1] + w.north * ownUp[j] + w.south * ownDown[j]) / total;
-            const bool isGreen = (j & 1) == colors.greenParity;
-            rowColor[j] = green[j] - (isGreen ? rowDifference : own[j]);
-            columnColor[j] = green[j] - (isGreen ? columnDifference : other[j]);
+        const float* __restrict green = at(p[kGreenPlane], i);
+        const float* __restrict own = at(p[kScratch], i);
+        const float* __restrict ownUp = at(p[kScratch], i - 1);
+        const float* __restrict ownDown = at(p[kScratch], i + 1);
+        const float* __restrict other = at(p[kTemp], i);
+        const float* __restrict otherUp = at(p[kTemp], i - 1);
+        const float* __restrict otherDown = at(p[kTemp], i + 1);
+        const WeightRows w = weightRows(i);
+        float* __restrict rowColor = at(p[kOwn], i);
+        float* __restrict columnColor = at(p[kOther], i);
+        const size_t end = columns - kAtGreen;
+        // At green: neighbours across the row have the row's colour, those
+        // along the column the column's.
+        ORX_NO_ALIASING
+        for (size_t j = kAtGreen; j < end; ++j) {
+            const float wN = inverseSquare(w.north[j], eps), wS = inverseSquare(w.south[j], eps);
+            const float wW = inverseSquare(w.across[j - 2], eps), wE = inverseSquare(w.across[j + 2], eps);
+            const float total = wN + wS + wW + wE;
+            rowColor[j] = green[j] - (wW * own[j - 1] + wE * own[j + 1] + wN * otherUp[j] + wS * otherDown[j]) / total;
+            columnColor[j] =
+                green[j] - (wW * other[j - 1] + wE * other[j + 1] + wN * ownUp[j] + wS * ownDown[j]) / total;
+        }
+        // At red and blue both differences are known.
+        for (size_t j = firstOfParity(kAtGreen, colorsOf(band, i).greenParity ^ 1); j < end; j += 2) {
+            rowColor[j] = green[j] - own[j];
+            columnColor[j] = green[j] - other[j];
         }
     }
 }
@@ -242,13 +283,9 @@ public:
 private:
     // The band's rows and kHalo rows and columns around them, mirrored.
     void load(MosaicRows& rows) {
-        const size_t width = mosaic_.width;
-        for (size_t i = 0; i < band_.rows; ++i) {
-            const uint8_t* source = rows.row(ptrdiff_t(begin_ + i) - ptrdiff_t(kHalo));
-            float* line = band_.plane[kMosaic] + i * band_.columns;
-            for (size_t j = 0; j < band_.columns; ++j)
-                line[j] = float(mosaicSample(mosaic_, source, mirrored(ptrdiff_t(j) - ptrdiff_t(kHalo), width)));
-        }
+        for (size_t i = 0; i < band_.rows; ++i)
+            loadMirroredLine(mosaic_, rows.row(ptrdiff_t(begin_ + i) - ptrdiff_t(kHalo)), kHalo,
+                             band_.plane[kMosaic] + i * band_.columns);
     }
 
     const Mosaic& mosaic_;
