@@ -38,7 +38,7 @@ constexpr size_t kPlaneCount = 10;
 
 struct Band {
     size_t rows, columns;  // of the padded planes
-    size_t firstRow;       // image row of padded row 0, plus kHalo (keeps it unsigned)
+    size_t firstRow;       // image row of padded row kHalo
     TARN_LUX_BayerPattern pattern;
     float eps;
     float maximum;
@@ -133,13 +133,21 @@ __attribute__((always_inline)) inline void directionalBand(const Band& band) {
 
     // The four weights of a pixel, north, south, west and east, from the
     // window sums two pixels away: sumV rows i - 2 and i + 2, sumH row i.
+    struct Weights {
+        float north, south, west, east;
+        float total() const { return north + south + west + east; }
+    };
     struct WeightRows {
         const float *north, *south, *across;
+        float eps;
+        __attribute__((always_inline)) Weights at(size_t j) const {
+            return {inverseSquare(north[j], eps), inverseSquare(south[j], eps), inverseSquare(across[j - 2], eps),
+                    inverseSquare(across[j + 2], eps)};
+        }
     };
     const auto weightRows = [&](size_t i) {
-        return WeightRows{at(p[kSumV], i - 2), at(p[kSumV], i + 2), at(p[kSumH], i)};
+        return WeightRows{at(p[kSumV], i - 2), at(p[kSumV], i + 2), at(p[kSumH], i), band.eps};
     };
-    const float eps = band.eps;
     // 2b. Green at every pixel, and the green-minus-colour difference kept
     // in kScratch for steps 3 and 4.
     constexpr float kMean = 1.0f / kWindow;
@@ -161,13 +169,12 @@ __attribute__((always_inline)) inline void directionalBand(const Band& band) {
         const size_t end = columns - kGreen;
         ORX_NO_ALIASING
         for (size_t j = kGreen; j < end; ++j) {
-            const float wN = inverseSquare(w.north[j], eps), wS = inverseSquare(w.south[j], eps);
-            const float wW = inverseSquare(w.across[j - 2], eps), wE = inverseSquare(w.across[j + 2], eps);
+            const Weights k = w.at(j);
             const float north = (v0[j] + v1[j] + v2[j] + v3[j] + v4[j]) * kMean;
             const float south = (v4[j] + v5[j] + v6[j] + v7[j] + v8[j]) * kMean;
             const float west = (dH[j - 4] + dH[j - 3] + dH[j - 2] + dH[j - 1] + dH[j]) * kMean;
             const float east = (dH[j] + dH[j + 1] + dH[j + 2] + dH[j + 3] + dH[j + 4]) * kMean;
-            const float estimate = (wN * north + wS * south + wW * west + wE * east) / (wN + wS + wW + wE);
+            const float estimate = (k.north * north + k.south * south + k.west * west + k.east * east) / k.total();
             green[j] = m[j] + estimate;
             difference[j] = estimate;
         }
@@ -211,12 +218,14 @@ __attribute__((always_inline)) inline void directionalBand(const Band& band) {
         // along the column the column's.
         ORX_NO_ALIASING
         for (size_t j = kAtGreen; j < end; ++j) {
-            const float wN = inverseSquare(w.north[j], eps), wS = inverseSquare(w.south[j], eps);
-            const float wW = inverseSquare(w.across[j - 2], eps), wE = inverseSquare(w.across[j + 2], eps);
-            const float total = wN + wS + wW + wE;
-            rowColor[j] = green[j] - (wW * own[j - 1] + wE * own[j + 1] + wN * otherUp[j] + wS * otherDown[j]) / total;
+            const Weights k = w.at(j);
+            const float total = k.total();
+            rowColor[j] =
+                green[j] - (k.west * own[j - 1] + k.east * own[j + 1] + k.north * otherUp[j] + k.south * otherDown[j]) /
+                               total;
             columnColor[j] =
-                green[j] - (wW * other[j - 1] + wE * other[j + 1] + wN * ownUp[j] + wS * ownDown[j]) / total;
+                green[j] - (k.west * other[j - 1] + k.east * other[j + 1] + k.north * ownUp[j] + k.south * ownDown[j]) /
+                               total;
         }
         // At red and blue both differences are known.
         for (size_t j = firstOfParity(kAtGreen, colorsOf(band, i).greenParity ^ 1); j < end; j += 2) {
