@@ -19,9 +19,7 @@ so that repeated conversions of that kind need not allocate. Copies of a
 converter are shallow: they share the mode and the pool.
 """
 
-CONSTRUCTOR_DOC = """
-Creates a converter, optionally with a pre-allocated pool (see PreAllocateConversion).
-
+POOL_PARAMETERS = """
 :type inputPixelFormat: :py:class:`PixelFormat`, in
 :param inputPixelFormat: The pixel format of the images to convert.
 :type outputPixelFormat: :py:class:`PixelFormat`, in
@@ -33,6 +31,10 @@ Creates a converter, optionally with a pre-allocated pool (see PreAllocateConver
 :type imageCount: int, in
 :param imageCount: How many converted images may be held at one time (default 5).
 """ + RAISES
+
+CONSTRUCTOR_DOC = """
+Creates a converter, optionally with a pre-allocated pool (see PreAllocateConversion).
+""" + POOL_PARAMETERS
 
 MODE_DOC = """
 The conversion mode: ConversionMode_Fast, ConversionMode_HighQuality or ConversionMode_Classic.
@@ -62,18 +64,7 @@ The pixel formats images of the given format can be converted into.
 
 PREALLOCATE_DOC = """
 Pre-allocates output buffers for conversions of one kind, so that they need not allocate.
-
-:type inputPixelFormat: :py:class:`PixelFormat`, in
-:param inputPixelFormat: The pixel format of the images to convert.
-:type outputPixelFormat: :py:class:`PixelFormat`, in
-:param outputPixelFormat: The pixel format to convert them into.
-:type width: int, in
-:param width: The width of the images.
-:type height: int, in
-:param height: The height of the images.
-:type imageCount: int, in
-:param imageCount: How many converted images may be held at one time (default 5).
-""" + RAISES
+""" + POOL_PARAMETERS
 
 CONVERT_DOC = """
 Converts an image into another pixel format and returns the result as a new image.
