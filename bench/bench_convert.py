@@ -14,29 +14,18 @@ import sys
 
 import numpy as np
 
-from bench_image import HEIGHT, WIDTH, median_ms
+from bench_image import HEIGHT, ROOT, WIDTH, print_table
+
+sys.path.insert(0, str(ROOT / "tests"))
 
 import cv2  # noqa: E402  (after bench_image has put the build on the path)
 import skimage.data  # noqa: E402
 import tarn_lux  # noqa: E402
+from mosaic_photos import PHOTOS, psnr, rggb  # noqa: E402
 from tarn_lux import _tarn_lux_python_interface as m  # noqa: E402
 
-PHOTOS = ("astronaut", "chelsea", "coffee", "rocket")
 MODES = ("Classic", "Fast", "HighQuality")
 OPENCV_DEMOSAIC = {"bilinear": cv2.COLOR_BayerBG2RGB, "EA": cv2.COLOR_BayerBG2RGB_EA, "VNG": cv2.COLOR_BayerBG2RGB_VNG}
-
-
-def rggb(rgb):
-    mosaic = rgb[..., 1].copy()
-    mosaic[0::2, 0::2] = rgb[0::2, 0::2, 0]
-    mosaic[1::2, 1::2] = rgb[1::2, 1::2, 2]
-    return mosaic
-
-
-def psnr(a, b, border=4):
-    a = a[border:-border, border:-border].astype(np.float64)
-    b = b[border:-border, border:-border].astype(np.float64)
-    return 10 * np.log10(255.0 ** 2 / np.mean((a - b) ** 2))
 
 
 def photo_psnr():
@@ -142,19 +131,7 @@ def cases():
 def main():
     threads = int(os.environ["TARN_LUX_THREADS"])
     cv2.setNumThreads(threads)
-    megapixels = WIDTH * HEIGHT / 1e6
-    print(f"\n### ours and the reference with {threads} thread(s)\n")
-    print("| case | ours ms | MP/s | reference ms | ours/reference speed | PSNR ours | PSNR reference |")
-    print("|---|---:|---:|---:|---:|---:|---:|")
-    for name, ours, reference, ours_psnr, reference_psnr in cases():
-        if reference is None:
-            (ours_ms,) = median_ms(ours)
-            print(f"| {name} | {ours_ms:.2f} | {megapixels / ours_ms * 1e3:.0f} | | | | |")
-            continue
-        ours_ms, reference_ms = median_ms(ours, reference)
-        print(f"| {name} | {ours_ms:.2f} | {megapixels / ours_ms * 1e3:.0f} | {reference_ms:.2f} | "
-              f"{reference_ms / ours_ms:.2f}x | {ours_psnr} | {reference_psnr} |")
-
+    print_table(f"ours and the reference with {threads} thread(s)", cases(), ("PSNR ours", "PSNR reference"))
 
 if __name__ == "__main__":
     if "TARN_LUX_THREADS" in os.environ:

@@ -6,6 +6,7 @@ import threading
 import numpy as np
 import pytest
 
+from mosaic_photos import PHOTOS, psnr, rggb
 from test_module_entry import calling_convention, reference_rows
 
 cv2 = pytest.importorskip("cv2")
@@ -29,23 +30,6 @@ NEW_PROTOTYPES = (
     "size_t,size_t)\n")
 BUFFER_MESSAGE = ("in method 'ImageConverter_Convert', argument 4 of type "
                   "'(uint8_t* outputImageBuffer, size_t outputImageBufferSize)'")
-PHOTOS = ("astronaut", "chelsea", "coffee", "rocket")
-
-
-def rggb(rgb):
-    """The GenICam BayerRG mosaic of an RGB photo (red at (0, 0))."""
-    mosaic = rgb[..., 1].copy()
-    mosaic[0::2, 0::2] = rgb[0::2, 0::2, 0]
-    mosaic[1::2, 1::2] = rgb[1::2, 1::2, 2]
-    return mosaic
-
-
-def psnr(a, b, border=4):
-    a = a[border:-border, border:-border].astype(np.float64)
-    b = b[border:-border, border:-border].astype(np.float64)
-    return 10 * np.log10(255.0 ** 2 / np.mean((a - b) ** 2))
-
-
 def noise(shape, seed=3):
     return np.random.default_rng(seed).integers(0, 256, shape, dtype=np.uint8)
 
