@@ -134,6 +134,8 @@ void run(const Plan& plan, const Image& in, Image& out, TARN_LUX_ConversionMode 
         std::vector<uint8_t> staged(plan.encode ? width * plan.target.pixelBytes() : 0);
         SourceRows rows(plan, in, fast);
         std::unique_ptr<BandDemosaic> demosaic;
+        const EncodeRow encodeRow =
+            !plan.encode ? nullptr : fast && plan.encode->encodeFast ? plan.encode->encodeFast : plan.encode->encode;
         for (size_t y = begin; y < end; ++y) {
             // A range may span several bands of the method.
             if (mosaic && (y - begin) % chunkRows == 0)
@@ -151,7 +153,7 @@ void run(const Plan& plan, const Image& in, Image& out, TARN_LUX_ConversionMode 
                 repackRow(*plan.repack, row, target, width, fast);
                 row = target;
             }
-            if (plan.encode) plan.encode->encode(row, out, y);
+            if (plan.encode) encodeRow(row, out, y);
         }
     });
 }

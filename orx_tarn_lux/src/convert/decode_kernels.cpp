@@ -5,6 +5,7 @@
 #include "convert/repack_kernels.h"
 #include "convert/yuv.h"
 #include "core/bit_stream.h"
+#include "core/kernel_dispatch.h"
 #include "core/semiplanar.h"
 
 namespace orx::convert {
@@ -131,18 +132,43 @@ void decodeSemiplanar(const Image& image, size_t y, uint8_t* out) {
         yuvPixel(luma[x], pairTerms<UFirst>(chroma + (x / semiplanar::kBlock) * semiplanar::kPairBytes), out + 3 * x);
 }
 
-// The same, each pair's chroma terms worked out once for both its pixels.
+// The same a piece of a row at a time: first each pair's chroma terms for
+// both its pixels, then every pixel, in loops that compilers vectorise; the
+// integer arithmetic of yuvPixel, so the bytes are the same.
+constexpr size_t kYuvPiece = 256;  // pixels per piece, even
+
 template <bool UFirst>
-void decodeSemiplanarFast(const Image& image, size_t y, uint8_t* out) {
+__attribute__((always_inline)) inline void semiplanarPieces(const Image& image, size_t y, uint8_t* out) {
     const size_t width = image.width();
     const uint8_t* luma = image.data() + y * width;
-    const uint8_t* pair = semiplanar::chromaRowFor(image.data(), width, image.height(), y);
-    for (size_t x = 0; x < width; x += semiplanar::kBlock, pair += semiplanar::kPairBytes) {
-        const ChromaTerms terms = pairTerms<UFirst>(pair);
-        yuvPixel(luma[x], terms, out + 3 * x);
-        if (x + 1 < width) yuvPixel(luma[x + 1], terms, out + 3 * (x + 1));
+    const uint8_t* pairs = semiplanar::chromaRowFor(image.data(), width, image.height(), y);
+    int32_t red[kYuvPiece], green[kYuvPiece], blue[kYuvPiece];
+    for (size_t begin = 0; begin < width; begin += kYuvPiece) {
+        const size_t count = std::min(kYuvPiece, width - begin);
+        const uint8_t* pair = pairs + begin;  // kBlock pixels per pair of kPairBytes bytes
+        for (size_t k = 0; k < (count + 1) / 2; ++k) {
+            const ChromaTerms terms = pairTerms<UFirst>(pair + k * semiplanar::kPairBytes);
+            red[2 * k] = red[2 * k + 1] = terms.red;
+            green[2 * k] = green[2 * k + 1] = terms.green;
+            blue[2 * k] = blue[2 * k + 1] = terms.blue;
+        }
+        const uint8_t* pieceLuma = luma + begin;
+        uint8_t* pixels = out + 3 * begin;
+        for (size_t i = 0; i < count; ++i) yuvPixel(pieceLuma[i], ChromaTerms{red[i], green[i], blue[i]}, pixels + 3 * i);
     }
 }
+
+#if ORX_HAVE_FAST_KERNELS
+template <bool UFirst>
+ORX_FAST_TARGET void decodeSemiplanarFast(const Image& image, size_t y, uint8_t* out) {
+    semiplanarPieces<UFirst>(image, y, out);
+}
+#else
+template <bool UFirst>
+void decodeSemiplanarFast(const Image& image, size_t y, uint8_t* out) {
+    semiplanarPieces<UFirst>(image, y, out);
+}
+#endif
 
 }  // namespace
 

@@ -39,14 +39,20 @@ void loadMirroredLine(const Mosaic& mosaic, const uint8_t* source, size_t reach,
     }
 }
 
+// A row of red, green and blue, stored into the output's form.
+inline void storeColorRow(const uint16_t* red, const uint16_t* green, const uint16_t* blue, const Mosaic& mosaic,
+                          uint8_t* out, bool fast) {
+    const size_t width = mosaic.width;
+    const size_t done = fast ? storePlanesFast(red, green, blue, mosaic, out, 0, width) : 0;
+    storePlanesScalar(red, green, blue, mosaic, out, done, width);
+}
+
 // Whole rows of red, green and blue, stored into the output's form.
 struct ColorPlanes {
     explicit ColorPlanes(size_t width) : red(width), green(width), blue(width) {}
 
     void store(const Mosaic& mosaic, uint8_t* out, bool fast) const {
-        const size_t width = red.size();
-        const size_t done = fast ? storePlanesFast(red.data(), green.data(), blue.data(), mosaic, out, 0, width) : 0;
-        storePlanesScalar(red.data(), green.data(), blue.data(), mosaic, out, done, width);
+        storeColorRow(red.data(), green.data(), blue.data(), mosaic, out, fast);
     }
 
     std::vector<uint16_t> red, green, blue;

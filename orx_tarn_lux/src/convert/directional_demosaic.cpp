@@ -250,58 +250,87 @@ std::vector<float>& scratchPlanes() {
     return planes;
 }
 
+// Columns per tile: the planes of a tile (kPlaneCount of them, kHalo
+// samples around it on every side) stay in the processor's caches, where
+// planes of a whole band would not. Even, so tiles keep column parity.
+constexpr size_t kTileColumns = 192;
+
 class DirectionalDemosaic final : public BandDemosaic {
 public:
     DirectionalDemosaic(const Mosaic& mosaic, MosaicRows& rows, size_t begin, size_t end, bool fast)
-        : mosaic_(mosaic), fast_(fast), begin_(begin), planes_(mosaic.width) {
-        band_.rows = end - begin + 2 * kHalo;
-        band_.columns = mosaic.width + 2 * kHalo;
+        : mosaic_(mosaic), fast_(fast), begin_(begin), rows_(end - begin) {
+        const size_t width = mosaic.width;
+        band_.rows = rows_ + 2 * kHalo;
         band_.firstRow = begin;
         band_.pattern = mosaic.pattern;
         band_.maximum = float(mosaic.mask);
         // Small against any real gradient sum, large enough that a flat
         // area gets four equal, finite weights.
         band_.eps = 1e-3f * float(mosaic.mask) / 255.0f;
+        // The band's rows and kHalo rows around them, mirrored, read once
+        // (decoding them may be the costly part) for all tiles.
+        mosaicRows_.resize(band_.rows * width);
+        for (size_t i = 0; i < band_.rows; ++i)
+            loadMirroredLine(mosaic, rows.row(ptrdiff_t(begin + i) - ptrdiff_t(kHalo)), 0,
+                             mosaicRows_.data() + i * width);
+        red_.resize(rows_ * width);
+        green_.resize(rows_ * width);
+        blue_.resize(rows_ * width);
+        for (size_t first = 0; first < width; first += kTileColumns) demosaicTile(first, std::min(first + kTileColumns, width));
+    }
+
+    void row(size_t y, uint8_t* out) override {
+        const size_t offset = (y - begin_) * mosaic_.width;
+        storeColorRow(red_.data() + offset, green_.data() + offset, blue_.data() + offset, mosaic_, out, fast_);
+    }
+
+private:
+    // Columns [first, end) of the band, with kHalo columns around them.
+    void demosaicTile(size_t first, size_t end) {
+        const size_t width = mosaic_.width;
+        const size_t tileWidth = end - first;
+        band_.columns = tileWidth + 2 * kHalo;
         const size_t planeSize = band_.rows * band_.columns;
         std::vector<float>& memory = scratchPlanes();
         if (memory.size() < kPlaneCount * planeSize) memory.assign(kPlaneCount * planeSize, 0.0f);
         for (size_t k = 0; k < kPlaneCount; ++k) band_.plane[k] = memory.data() + k * planeSize;
-        load(rows);
+        for (size_t i = 0; i < band_.rows; ++i) {
+            const uint16_t* source = mosaicRows_.data() + i * width;
+            float* line = band_.plane[kMosaic] + i * band_.columns;
+            for (size_t j = 0; j < band_.columns; ++j) {
+                const ptrdiff_t x = ptrdiff_t(first + j) - ptrdiff_t(kHalo);
+                line[j] = float(source[x >= 0 && size_t(x) < width ? size_t(x) : mirrored(x, width)]);
+            }
+        }
         (fast_ ? directionalBandFast : directionalBandScalar)(band_);
-    }
-
-    void row(size_t y, uint8_t* out) override {
-        const size_t i = y - begin_ + kHalo;
-        const RowColors colors = colorsOf(band_, i);
-        const float* green = band_.plane[kGreenPlane] + i * band_.columns + kHalo;
-        const float* rowColor = band_.plane[kOwn] + i * band_.columns + kHalo;
-        const float* columnColor = band_.plane[kOther] + i * band_.columns + kHalo;
-        uint16_t* own = colors.redRow ? planes_.red.data() : planes_.blue.data();
-        uint16_t* other = colors.redRow ? planes_.blue.data() : planes_.red.data();
-        const auto sample = [&](float value) {
+        const auto sample = [this](float value) {
             return static_cast<uint16_t>(std::clamp(value, 0.0f, band_.maximum) + 0.5f);
         };
-        for (size_t x = 0; x < mosaic_.width; ++x) {
-            own[x] = sample(rowColor[x]);
-            planes_.green[x] = sample(green[x]);
-            other[x] = sample(columnColor[x]);
+        for (size_t r = 0; r < rows_; ++r) {
+            const size_t i = r + kHalo;
+            const size_t at = i * band_.columns + kHalo;
+            const bool redRow = colorsOf(band_, i).redRow;
+            const float* rowColor = band_.plane[kOwn] + at;
+            const float* green = band_.plane[kGreenPlane] + at;
+            const float* columnColor = band_.plane[kOther] + at;
+            const size_t offset = r * width + first;
+            uint16_t* own = (redRow ? red_.data() : blue_.data()) + offset;
+            uint16_t* other = (redRow ? blue_.data() : red_.data()) + offset;
+            for (size_t j = 0; j < tileWidth; ++j) {
+                own[j] = sample(rowColor[j]);
+                green_[offset + j] = sample(green[j]);
+                other[j] = sample(columnColor[j]);
+            }
         }
-        planes_.store(mosaic_, out, fast_);
-    }
-
-private:
-    // The band's rows and kHalo rows and columns around them, mirrored.
-    void load(MosaicRows& rows) {
-        for (size_t i = 0; i < band_.rows; ++i)
-            loadMirroredLine(mosaic_, rows.row(ptrdiff_t(begin_ + i) - ptrdiff_t(kHalo)), kHalo,
-                             band_.plane[kMosaic] + i * band_.columns);
     }
 
     const Mosaic& mosaic_;
     bool fast_;
     size_t begin_;
+    size_t rows_;  // of the band
     Band band_;
-    ColorPlanes planes_;
+    std::vector<uint16_t> mosaicRows_;
+    std::vector<uint16_t> red_, green_, blue_;  // the band's result
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "convert/repack_kernels.h"
 #include "convert/yuv.h"
 #include "core/bit_stream.h"
+#include "core/kernel_dispatch.h"
 #include "core/semiplanar.h"
 
 namespace orx::convert {
@@ -64,9 +65,10 @@ void encodeWord32(const uint8_t* row, Image& image, size_t y) {
 
 // Luma of every pixel; the chroma pair of a 2 x 2 block comes from its
 // top-left pixel (as OpenCV's RGB to I420 conversion takes it), written
-// with the block's even row.
+// with the block's even row. The luma loop is written so that compilers
+// vectorise it; the fast build differs only in the instructions used.
 template <bool UFirst>
-void encodeSemiplanar(const uint8_t* row, Image& image, size_t y) {
+__attribute__((always_inline)) inline void semiplanarRow(const uint8_t* row, Image& image, size_t y) {
     const size_t width = image.width();
     uint8_t* luma = image.data() + y * width;
     for (size_t x = 0; x < width; ++x) luma[x] = yuv::lumaOf(row[3 * x], row[3 * x + 1], row[3 * x + 2]);
@@ -81,6 +83,23 @@ void encodeSemiplanar(const uint8_t* row, Image& image, size_t y) {
     }
 }
 
+template <bool UFirst>
+void encodeSemiplanar(const uint8_t* row, Image& image, size_t y) {
+    semiplanarRow<UFirst>(row, image, y);
+}
+
+#if ORX_HAVE_FAST_KERNELS
+template <bool UFirst>
+ORX_FAST_TARGET void encodeSemiplanarFast(const uint8_t* row, Image& image, size_t y) {
+    semiplanarRow<UFirst>(row, image, y);
+}
+#else
+template <bool UFirst>
+void encodeSemiplanarFast(const uint8_t* row, Image& image, size_t y) {
+    semiplanarRow<UFirst>(row, image, y);
+}
+#endif
+
 }  // namespace
 
 std::optional<Encoder> encoderFor(const PixelFormatInfo& format) {
@@ -94,7 +113,8 @@ std::optional<Encoder> encoderFor(const PixelFormatInfo& format) {
         case Packing::Semiplanar420: {
             const bool uFirst = format.order == ChannelOrder::YUV;
             return Encoder{uFirst ? encodeSemiplanar<true> : encodeSemiplanar<false>,
-                           colorRowFormat(ChannelOrder::RGB, bits)};
+                           colorRowFormat(ChannelOrder::RGB, bits),
+                           uFirst ? encodeSemiplanarFast<true> : encodeSemiplanarFast<false>};
         }
         default: return std::nullopt;
     }

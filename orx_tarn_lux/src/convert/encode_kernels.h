@@ -24,6 +24,8 @@ using EncodeRow = void (*)(const uint8_t* row, Image& image, size_t y);
 struct Encoder {
     EncodeRow encode;
     RowFormat format;  // what `encode` reads
+    // The same bytes with vector instructions; null where `encode` is all there is.
+    EncodeRow encodeFast = nullptr;
 };
 
 // The encoder of a packed or YUV format; nothing for the unpacked ones,
