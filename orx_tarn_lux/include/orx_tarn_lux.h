@@ -388,6 +388,48 @@ TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_Histogram_Bins(TARN_LUX_HistogramHand
 /* Image converter                                                          */
 /* ------------------------------------------------------------------------ */
 
+/*
+ * Conversions (also behind TARN_LUX_Image_ConvertTo):
+ *
+ *  - Every format converts into every format that is not Bayer: the
+ *    unpacked Mono, RGB, BGR, RGBa and BGRa formats of 8, 10 and 12 bits,
+ *    Mono10p/12p, Mono10g40ORX/12g24ORX, RGB10p32/BGR10p32 and both YUV420
+ *    orders. A Bayer format converts into the Bayer formats of its own
+ *    pattern (other depth or packing, samples unchanged); nothing else
+ *    becomes Bayer. Other pairs answer
+ *    TARN_LUX_RETURN_CODE_IMAGE_FORMAT_NOT_SUPPORTED naming both formats.
+ *  - Depth changes shift: 12 -> 8 bits drops the low 4 bits, 8 -> 12 bits
+ *    appends 4 zero bits. Packing and unpacking are exact.
+ *  - Colour to Mono: BT.601 luma 0.299 R + 0.587 G + 0.114 B in 14-bit
+ *    fixed point, rounded to nearest, at the input's depth before any depth
+ *    change. Mono to colour copies the sample to R, G and B; new alpha is
+ *    opaque.
+ *  - YUV420: BT.601 with studio-range samples (Y 16-235, U and V 16-240),
+ *    the coefficients and range of OpenCV's NV12/NV21 and I420 conversions:
+ *    R = 1.164 (Y - 16) + 1.596 (V - 128), G = 1.164 (Y - 16) - 0.391
+ *    (U - 128) - 0.813 (V - 128), B = 1.164 (Y - 16) + 2.018 (U - 128), and
+ *    the inverse for RGB -> YUV, in 16-bit fixed point rounded to nearest.
+ *    A 2x2 block's chroma pair is taken from its top-left pixel. YUV to
+ *    Mono is the luma of the RGB it stands for (full range).
+ *  - Bayer to anything else demosaics, by mode: Classic is bilinear
+ *    interpolation; Fast is gradient-corrected linear interpolation (5x5
+ *    kernels); HighQuality is gradient-weighted directional interpolation of
+ *    colour differences (sharpest, slowest). The mosaic is mirrored at its
+ *    borders, so border pixels are as bright as their neighbours. Results
+ *    do not depend on the number of threads.
+ *
+ * The converter holds a mode (initially TARN_LUX_ConversionMode_Fast; other
+ * values than the three modes answer TARN_LUX_RETURN_CODE_INVALID_ARGUMENT)
+ * and at most one pool of output buffers. PreAllocateConversion(input,
+ * output, width, height, imageCount) makes imageCount (1 to 64) buffers for
+ * that one kind of conversion; a Convert of that kind takes a free buffer,
+ * which returns to the pool when the resulting image is destroyed, so a
+ * loop that converts and releases frames allocates no pixel memory. When
+ * every buffer is in use, Convert allocates as usual. A new pre-allocation
+ * replaces the pool. ConvertToBuffer never uses the pool. Several threads
+ * may convert with one converter at once.
+ */
+
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageConverter_Construct(TARN_LUX_ImageConverterHandle *converter);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageConverter_AcquireReference(TARN_LUX_ImageConverterHandle converter);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageConverter_Destruct(TARN_LUX_ImageConverterHandle converter);
