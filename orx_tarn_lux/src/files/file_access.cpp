@@ -8,7 +8,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <new>
 #include <system_error>
 #include <utility>
 
@@ -89,12 +88,12 @@ FileBytes readFile(const std::string& path) {
 
     FileBytes file;
     const auto size = static_cast<size_t>(status.st_size);
-    file.data.reset(new (std::nothrow) uint8_t[size > 0 ? size : 1]);
-    if (file.data == nullptr) {
+    file.memory = allocatePixels(size > 0 ? size : 1, Fill::Anything);
+    if (file.memory == nullptr) {
         fail(TARN_LUX_RETURN_CODE_ERROR, "could not allocate ", size, " bytes to read '", path, "'");
     }
     while (file.size < size) {
-        const ssize_t got = ::read(descriptor, file.data.get() + file.size, size - file.size);
+        const ssize_t got = ::read(descriptor, file.memory.get() + file.size, size - file.size);
         if (got < 0) {
             if (errno == EINTR) continue;
             osFailure("read", path, errno);

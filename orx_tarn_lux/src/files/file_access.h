@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "core/pixel_memory.h"
+
 namespace orx::files {
 
 // A path given as UTF-8 bytes and their count. Refuses null bytes, an empty
@@ -22,8 +24,9 @@ std::string lowerCaseEnding(const std::string& path);
 std::string fileName(const std::string& path);
 
 struct FileBytes {
-    std::unique_ptr<uint8_t[]> data;
+    PixelMemory memory;  // from the pixel allocator, which recycles large blocks
     size_t size = 0;
+    const uint8_t* data() const { return memory.get(); }
 };
 
 // The whole file. A missing file or folder, a missing permission, a folder

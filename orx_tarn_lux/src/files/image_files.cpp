@@ -98,14 +98,14 @@ Image readRaw(const std::string& path, const PixelFormatInfo& format) {
         fail(TARN_LUX_RETURN_CODE_FORMAT_INTERPRETATION_ERROR, "this RAW file holds ", file.size, " bytes, but ",
              width, " x ", height, " pixels of ", format.text, " take ", needed);
     }
-    return Image::overMemory(format.name, width, height, file.data.get(), file.size).clone();
+    return Image::overMemory(format.name, width, height, file.memory.get(), file.size).clone();
 }
 
 Image decode(FileType type, const FileBytes& file) {
     switch (type) {
-        case FileType::Bmp: return decodeBmp(file.data.get(), file.size);
-        case FileType::Png: return decodePng(file.data.get(), file.size);
-        default: return decodeJpeg(file.data.get(), file.size);
+        case FileType::Bmp: return decodeBmp(file.data(), file.size);
+        case FileType::Png: return decodePng(file.data(), file.size);
+        default: return decodeJpeg(file.data(), file.size);
     }
 }
 

@@ -1,6 +1,6 @@
-// PNG: chunks, filters and sample layouts are ours; deflate is libdeflate's,
-// which compresses and inflates whole buffers several times faster than
-// zlib's streaming code.
+// PNG reading: chunks, filters and sample layouts are ours; inflating is
+// libdeflate's, whose whole-buffer decoder runs several times faster than
+// zlib's streaming one.
 #include <libdeflate.h>
 
 #include <algorithm>
@@ -17,45 +17,22 @@
 #include "files/bytes.h"
 #include "files/codecs.h"
 #include "files/png_filters.h"
-#include "files/rows.h"
+#include "files/png_format.h"
 
 namespace orx::files {
 namespace {
 
-using png::Filter;
+using namespace png;
 
 constexpr const char* kKind = "PNG";
-constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-constexpr uint32_t kMaxDimension = 0x7FFFFFFF;  // PNG sizes are 31-bit
-constexpr size_t kMaxChunkBytes = 0x7FFFFFFF;
 // Deflate turns one input byte into at most 258 output bytes with a length
 // code, so a zlib stream of n bytes inflates to well under 1032 n + a little.
 constexpr size_t kMaxDeflateRatio = 1032;
 constexpr size_t kDeflateSlack = 1024;
 
-enum ColorType : uint8_t { kGray = 0, kRgb = 2, kPalette = 3, kGrayAlpha = 4, kRgbAlpha = 6 };
-
-size_t channelsOf(uint8_t colorType) {
-    switch (colorType) {
-        case kRgb: return 3;
-        case kGrayAlpha: return 2;
-        case kRgbAlpha: return 4;
-        default: return 1;
-    }
-}
-
-struct Deleters {
-    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+struct Deleter {
     void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
 };
-
-uint32_t chunkCrc(const uint8_t* type, const uint8_t* data, size_t size) {
-    // libdeflate answers a null buffer with the initial value, not the running one.
-    const uint32_t crc = libdeflate_crc32(0, type, 4);
-    return size == 0 ? crc : libdeflate_crc32(crc, data, size);
-}
-
-// ---------------------------------------------------------------- reading
 
 struct Header {
     uint32_t width = 0;
@@ -184,7 +161,8 @@ struct Target {
     unsigned shift = 0;   // 16-bit samples: how far to shift them down
 };
 
-Target chooseTarget(const Contents& c, const uint8_t* raw, size_t rawBytes) {
+// `fitsTwelveBits`: whether every 16-bit sample is below 4096.
+Target chooseTarget(const Contents& c, bool fitsTwelveBits) {
     const Header& h = c.header;
     const bool alpha = h.colorType == kGrayAlpha || h.colorType == kRgbAlpha || c.hasTransparency;
     const bool color = h.colorType == kRgb || h.colorType == kRgbAlpha || h.colorType == kPalette || alpha;
@@ -197,9 +175,7 @@ Target chooseTarget(const Contents& c, const uint8_t* raw, size_t rawBytes) {
             // No depth given: camera data saved by other tools keeps its
             // values; anything using more than 12 bits loses its lowest four.
             t.bits = 12;
-            bool fits = true;
-            for (size_t i = 0; i + 1 < rawBytes && fits; i += 2) fits = raw[i] < 0x10;
-            t.shift = fits ? 0 : 4;
+            t.shift = fitsTwelveBits ? 0 : 4;
         }
     }
     const bool wide = h.depth == 16;
@@ -223,10 +199,16 @@ public:
 
     size_t outPixelBytes() const { return out_.bytesPerPixel(); }
 
+    // Gray, RGB and RGBA files of 8 bits: the file's bytes are the pixels.
+    static bool isDirect(const Contents& c) {
+        const uint8_t type = c.header.colorType;
+        return c.header.depth == 8 && !c.hasTransparency && type != kPalette && type != kGrayAlpha;
+    }
+
     void decode(const uint8_t* raw, size_t width, uint8_t* out) const {
         const size_t channels = out_.channels;
-        if (h_.depth == 8 && !c_.hasTransparency && h_.colorType != kPalette && h_.colorType != kGrayAlpha) {
-            std::memcpy(out, raw, width * channels);  // gray, RGB, RGBA: the file's bytes are the pixels
+        if (isDirect(c_)) {
+            std::memcpy(out, raw, width * channels);
             return;
         }
         for (size_t x = 0; x < width; ++x) {
@@ -338,7 +320,7 @@ Image decodePng(const uint8_t* bytes, size_t size) {
     }
     PixelMemory raw = allocatePixels(rawBytes, Fill::Anything);
     if (raw == nullptr) fail(TARN_LUX_RETURN_CODE_ERROR, "could not allocate ", rawBytes, " bytes to decode a PNG");
-    std::unique_ptr<libdeflate_decompressor, Deleters> inflater(libdeflate_alloc_decompressor());
+    std::unique_ptr<libdeflate_decompressor, Deleter> inflater(libdeflate_alloc_decompressor());
     if (inflater == nullptr) fail(TARN_LUX_RETURN_CODE_ERROR, "could not allocate a decompressor");
     size_t produced = 0;
     const libdeflate_result result =
@@ -349,29 +331,50 @@ Image decodePng(const uint8_t* bytes, size_t size) {
                                                     : std::string("its compressed image data is damaged"));
     }
 
-    // Undo the filters pass by pass; rows depend on the row above.
     const size_t filterUnit = std::max<size_t>(1, h.bitsPerPixel / 8);
+    const auto filterOf = [&](const uint8_t* row) {
+        if (row[0] >= png::kFilterCount) damaged(kKind, str("a row uses the unknown filter ", unsigned(row[0])));
+        return static_cast<Filter>(row[0]);
+    };
+    const size_t rowBytes = (size_t{h.width} * h.bitsPerPixel + 7) / 8;
+    const std::vector<uint8_t> zeros(rowBytes, 0);
+
+    // 8-bit gray, RGB and RGBA rows are the pixels themselves: unfiltered
+    // straight into the image.
+    if (!h.interlaced && RowDecoder::isDirect(c)) {
+        Image image(chooseTarget(c, true).format, h.width, h.height, Fill::Anything);
+        const uint8_t* previous = zeros.data();
+        for (size_t y = 0; y < h.height; ++y) {
+            const uint8_t* row = raw.get() + y * (1 + rowBytes);
+            png::unfilterRow(filterOf(row), row + 1, image.row(y), previous, rowBytes, filterUnit);
+            previous = image.row(y);
+        }
+        return image;
+    }
+
+    // Otherwise the filters are undone in place, pass by pass, and the
+    // samples converted afterwards (16-bit files need all of them seen first).
+    bool fitsTwelveBits = true;
     {
         uint8_t* row = raw.get();
-        std::vector<uint8_t> zeros;
         for (const Pass& p : passes) {
-            size_t rowBytes = 0, total = 0;
-            passBytes(h, p, &rowBytes, &total);
+            size_t passRowBytes = 0, total = 0;
+            passBytes(h, p, &passRowBytes, &total);
             if (total == 0) continue;
-            zeros.assign(rowBytes, 0);
             const uint8_t* previous = zeros.data();
-            for (size_t y = 0; y < total / (1 + rowBytes); ++y, row += 1 + rowBytes) {
-                if (row[0] >= png::kFilterCount) damaged(kKind, str("a row uses the unknown filter ", unsigned(row[0])));
-                png::unfilterRow(static_cast<Filter>(row[0]), row + 1, previous, rowBytes, filterUnit);
+            for (size_t y = 0; y < total / (1 + passRowBytes); ++y, row += 1 + passRowBytes) {
+                png::unfilterRow(filterOf(row), row + 1, row + 1, previous, passRowBytes, filterUnit);
                 previous = row + 1;
+                constexpr uint8_t kAboveTwelveBits = 0xF0;  // in the high byte of a big-endian sample
+                for (size_t i = 0; h.depth == 16 && i < passRowBytes; i += 2)
+                    fitsTwelveBits = fitsTwelveBits && (row[1 + i] & kAboveTwelveBits) == 0;
             }
         }
     }
 
-    const Target target = chooseTarget(c, raw.get(), rawBytes);
+    const Target target = chooseTarget(c, fitsTwelveBits);
     Image image(target.format, h.width, h.height, Fill::Anything);
     const RowDecoder decoder(c, target);
-    const size_t rowBytes = (size_t{h.width} * h.bitsPerPixel + 7) / 8;
     if (!h.interlaced) {
         constexpr size_t kGrainRows = 16;
         parallelFor(h.height, kGrainRows, [&](size_t begin, size_t end) {
@@ -395,135 +398,6 @@ Image decodePng(const uint8_t* bytes, size_t size) {
         }
     }
     return image;
-}
-
-// ---------------------------------------------------------------- writing
-
-namespace {
-
-// Quality 100 (the default) writes fastest and 0 smallest; between, the
-// deflate effort rises evenly from libdeflate's level 1 to its level 12.
-// From level 6 on each row also gets the filter that suits it best.
-constexpr int kFastestLevel = 1;
-constexpr int kSmallestLevel = 12;
-constexpr int kAdaptiveFilterLevel = 6;
-
-int compressionLevel(uint32_t quality) {
-    return kFastestLevel + static_cast<int>(((100 - quality) * (kSmallestLevel - kFastestLevel) + 50) / 100);
-}
-
-struct Layout {
-    uint8_t colorType;
-    uint8_t depth;
-    RowExport rows;
-};
-
-Layout layoutFor(const Image& image) {
-    const PixelFormatInfo& f = image.formatInfo();
-    const bool wide = f.storageBitsPerChannel == 16;
-    const SampleDepth depth = wide ? SampleDepth::Word16BigEndian : SampleDepth::Byte;
-    if (!f.isPacked() && !f.isYUV()) {
-        switch (f.order) {
-            case ChannelOrder::Mono:
-            case ChannelOrder::Bayer: return {kGray, uint8_t(wide ? 16 : 8), {&f, false, depth}};
-            case ChannelOrder::RGB: return {kRgb, uint8_t(wide ? 16 : 8), {&f, false, depth}};
-            case ChannelOrder::BGR: return {kRgb, uint8_t(wide ? 16 : 8), {&f, true, depth}};
-            case ChannelOrder::RGBa: return {kRgbAlpha, uint8_t(wide ? 16 : 8), {&f, false, depth}};
-            case ChannelOrder::BGRa: return {kRgbAlpha, uint8_t(wide ? 16 : 8), {&f, true, depth}};
-            default: break;
-        }
-    }
-    check::unsupportedFormat(f.name, "writing a PNG file");
-}
-
-void writeChunk(AtomicFile& file, const char* type, const uint8_t* data, size_t size) {
-    uint8_t head[8];
-    putBe32(head, static_cast<uint32_t>(size));
-    std::memcpy(head + 4, type, 4);
-    uint8_t tail[4];
-    putBe32(tail, chunkCrc(head + 4, data, size));
-    file.write(head, sizeof head);
-    file.write(data, size);
-    file.write(tail, sizeof tail);
-}
-
-}  // namespace
-
-void writePng(const Image& image, uint32_t quality, AtomicFile& file) {
-    check::range<uint32_t>(quality, 0, 100, "quality");
-    const Layout layout = layoutFor(image);
-    const PixelFormatInfo& format = image.formatInfo();
-    if (image.width() > kMaxDimension || image.height() > kMaxDimension) {
-        fail(TARN_LUX_RETURN_CODE_IMAGE_FORMAT_NOT_SUPPORTED, "an image of ", image.width(), " x ", image.height(),
-             " pixels is too large for a PNG file, whose sizes are 31-bit numbers");
-    }
-    const size_t width = image.width();
-    const size_t height = image.height();
-    const size_t pixelBytes = layout.rows.fileBytesPerPixel();
-    const size_t rowBytes = width * pixelBytes;
-    const size_t filteredBytes = height * (1 + rowBytes);  // below the image's own byte count times 2
-    const int level = compressionLevel(quality);
-
-    PixelMemory filtered = allocatePixels(filteredBytes, Fill::Anything);
-    if (filtered == nullptr) fail(TARN_LUX_RETURN_CODE_ERROR, "could not allocate ", filteredBytes, " bytes for a PNG");
-    // Paeth predicts photos best of the fixed filters and costs little when
-    // vectorised; Up keeps 1-byte gray rows cheap to decode as well.
-    const Filter fixed = png::kPaeth;
-    const bool adaptive = level >= kAdaptiveFilterLevel;
-    constexpr size_t kGrainRows = 16;
-    parallelFor(height, kGrainRows, [&](size_t begin, size_t end) {
-        std::vector<uint8_t> rows(layout.rows.isIdentity() ? 0 : 2 * rowBytes);
-        std::vector<uint8_t> scratch(adaptive ? rowBytes : 0);
-        const std::vector<uint8_t> zeros(rowBytes, 0);
-        const auto fileRow = [&](size_t y, uint8_t* buffer) -> const uint8_t* {
-            if (layout.rows.isIdentity()) return image.row(y);
-            exportRow(layout.rows, image.row(y), width, buffer);
-            return buffer;
-        };
-        uint8_t* spare = rows.data();
-        uint8_t* held = rows.data() + (rows.empty() ? 0 : rowBytes);
-        const uint8_t* previous = begin == 0 ? zeros.data() : fileRow(begin - 1, held);
-        for (size_t y = begin; y < end; ++y) {
-            const uint8_t* current = fileRow(y, spare);
-            uint8_t* out = filtered.get() + y * (1 + rowBytes);
-            const Filter filter = adaptive ? png::chooseFilter(current, previous, rowBytes, pixelBytes, scratch.data())
-                                           : fixed;
-            out[0] = filter;
-            png::filterRow(filter, current, previous, rowBytes, pixelBytes, out + 1);
-            previous = current;
-            std::swap(spare, held);
-        }
-    });
-
-    std::unique_ptr<libdeflate_compressor, Deleters> compressor(libdeflate_alloc_compressor(level));
-    if (compressor == nullptr) fail(TARN_LUX_RETURN_CODE_ERROR, "could not allocate a compressor");
-    const size_t bound = libdeflate_zlib_compress_bound(compressor.get(), filteredBytes);
-    PixelMemory compressed = allocatePixels(bound, Fill::Anything);
-    if (compressed == nullptr) fail(TARN_LUX_RETURN_CODE_ERROR, "could not allocate ", bound, " bytes for a PNG");
-    const size_t compressedBytes =
-        libdeflate_zlib_compress(compressor.get(), filtered.get(), filteredBytes, compressed.get(), bound);
-    if (compressedBytes == 0) fail(TARN_LUX_RETURN_CODE_ERROR, "the PNG data could not be compressed");
-
-    file.write(kSignature, sizeof kSignature);
-    uint8_t header[13];
-    putBe32(header, static_cast<uint32_t>(width));
-    putBe32(header + 4, static_cast<uint32_t>(height));
-    header[8] = layout.depth;
-    header[9] = layout.colorType;
-    header[10] = header[11] = header[12] = 0;
-    writeChunk(file, "IHDR", header, sizeof header);
-    if (layout.depth == 16) {
-        // The depth of the camera's data, so that readers can undo the scaling.
-        uint8_t bits[4];
-        std::fill_n(bits, 4, format.significantBitsPerChannel);
-        writeChunk(file, "sBIT", bits, channelsOf(layout.colorType));
-    }
-    for (size_t at = 0; at < compressedBytes;) {
-        const size_t part = std::min(compressedBytes - at, kMaxChunkBytes);
-        writeChunk(file, "IDAT", compressed.get() + at, part);
-        at += part;
-    }
-    writeChunk(file, "IEND", nullptr, 0);
 }
 
 }  // namespace orx::files

@@ -20,9 +20,15 @@ void filterRow(Filter filter, const uint8_t* row, const uint8_t* previous, size_
 void filterRowScalar(Filter filter, const uint8_t* row, const uint8_t* previous, size_t bytes, size_t pixelBytes,
                      uint8_t* out);
 
-// Undoes `filter` on `row` in place given the unfiltered `previous` row.
-// The caller has checked that `filter` is below kFilterCount.
-void unfilterRow(Filter filter, uint8_t* row, const uint8_t* previous, size_t bytes, size_t pixelBytes);
+// Undoes `filter` on the filtered bytes `in`, writing `out` (which may be
+// `in`), given the unfiltered `previous` row. The caller has checked that
+// `filter` is below kFilterCount.
+void unfilterRow(Filter filter, const uint8_t* in, uint8_t* out, const uint8_t* previous, size_t bytes,
+                 size_t pixelBytes);
+
+// The same a byte at a time: the reference of unfilterRow.
+void unfilterRowScalar(Filter filter, const uint8_t* in, uint8_t* out, const uint8_t* previous, size_t bytes,
+                       size_t pixelBytes);
 
 // The filter whose output has the smallest sum of absolute byte values (as
 // signed), the usual estimate of what deflate compresses best; `scratch`
