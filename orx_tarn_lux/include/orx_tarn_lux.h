@@ -634,7 +634,8 @@ TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_Sharpness_GetROIs(TARN_LUX_SharpnessH
  *               larger, only slower to write.
  *   WriteAsJPG  Quality 0..100 is the JPEG quality (0 counts as 1; above
  *               100: code 6). Mono and Bayer formats as grayscale JPEG;
- *               color formats as YCbCr with 4:2:0 chroma (alpha dropped);
+ *               color formats as YCbCr with 4:2:0 chroma below quality 90,
+ *               full-resolution (4:4:4) chroma from 90 on (alpha dropped);
  *               10/12-bit formats reduced to 8 bits with rounding first.
  *               Packed and YUV formats answer code 7.
  *   WriteAsRAW  exactly the image's pixel bytes (TARN_LUX_Image_ByteCount of
