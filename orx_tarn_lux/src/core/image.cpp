@@ -99,6 +99,14 @@ Image Image::clone() const {
     return copy;
 }
 
+void Image::reinterpretAs(TARN_LUX_PixelFormatName format) {
+    const PixelFormatInfo& info = orx::formatInfo(format);
+    if (!info.isValid() || info.imageByteCount(width_, height_) != byteCount_) {
+        fail(TARN_LUX_RETURN_CODE_ERROR, "the pixels of ", format_->text, " cannot be seen as ", info.text);
+    }
+    format_ = &info;
+}
+
 size_t Image::rowBytes() const noexcept { return format_->isYUV() ? width_ : width_ * format_->bytesPerPixel(); }
 
 }  // namespace orx

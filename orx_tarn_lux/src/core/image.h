@@ -54,6 +54,11 @@ public:
     // Same format, size and timestamp, pixels copied into memory of its own.
     Image clone() const;
 
+    // Gives the pixel bytes another meaning: `format` must store an image of
+    // this size in the same number of bytes (for file readers, which learn
+    // what the bytes mean only after decoding them). Throws Error otherwise.
+    void reinterpretAs(TARN_LUX_PixelFormatName format);
+
     size_t width() const noexcept { return width_; }
     size_t height() const noexcept { return height_; }
     TARN_LUX_PixelFormatName format() const noexcept { return format_->name; }
