@@ -16,28 +16,14 @@ namespace {
 constexpr size_t kVectorBytes = wide::kBytes;
 
 // Blocks are whole 64 bytes, or 48 for the pixel sizes that do not divide
-// 64 (3 and 6); both load and store without masks, which are slow to store
-// on some processors, and touch exactly the block's bytes.
-constexpr size_t kThreeQuarterBytes = 48;
+// 64 (3 and 6), and touch exactly the block's bytes.
+constexpr size_t kThreeQuarterBytes = wide::kThreeQuarterBytes;
+using wide::loadBlock;
+using wide::storeBlock;
 
 inline size_t blockBytes(size_t pixelBytes) {
     if (kVectorBytes % pixelBytes == 0) return kVectorBytes;
     return kThreeQuarterBytes % pixelBytes == 0 ? kThreeQuarterBytes : 0;
-}
-
-template <size_t Bytes>
-ORX_WIDE_TARGET inline __m512i loadBlock(const uint8_t* p) {
-    if constexpr (Bytes == kVectorBytes) return _mm512_loadu_si512(p);
-    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32));
-    return _mm512_inserti64x4(_mm512_castsi256_si512(low), _mm256_castsi128_si256(high), 1);
-}
-
-template <size_t Bytes>
-ORX_WIDE_TARGET inline void storeBlock(uint8_t* p, __m512i v) {
-    if constexpr (Bytes == kVectorBytes) return _mm512_storeu_si512(p, v);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm512_castsi512_si256(v));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 32), _mm512_extracti32x4_epi32(v, 2));
 }
 
 // The byte permute that reverses the order of the pixels of a block.
