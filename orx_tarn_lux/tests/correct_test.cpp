@@ -13,24 +13,24 @@
 #include "core/bayer.h"
 #include "correct/correct_kernels.h"
 #include "support/kernel_paths.h"
+#include "support/noise_image.h"
 #include "test_support.h"
 
 namespace orx {
 namespace {
 
-Image noiseImage(TARN_LUX_PixelFormatName format, size_t width, size_t height, uint32_t seed) {
-    Image image(format, width, height);
-    const std::vector<uint8_t> noise = testing::noiseBytes(image.byteCount(), seed);
-    std::memcpy(image.data(), noise.data(), noise.size());
-    // Keep 16-bit samples within the format's range.
+using testing::bytesOf;
+using testing::noiseImage;
+
+// Noise within the format's range.
+Image rangedNoise(TARN_LUX_PixelFormatName format, size_t width, size_t height, uint32_t seed) {
+    Image image = noiseImage(format, width, height, seed);
     if (image.formatInfo().storageBitsPerChannel == 16) {
         const uint16_t top = uint16_t(image.formatInfo().maximumValuePerChannel());
         for (size_t i = 0; i + 1 < image.byteCount(); i += 2) image.data()[i + 1] &= uint8_t(top >> 8);
     }
     return image;
 }
-
-std::vector<uint8_t> bytesOf(const Image& image) { return {image.data(), image.data() + image.byteCount()}; }
 
 uint32_t sampleAt(const Image& image, size_t index) {
     if (image.formatInfo().storageBitsPerChannel == 8) return image.data()[index];
@@ -94,7 +94,7 @@ TEST(Correctors, EveryPathGivesTheSameBytesAndInPlaceEqualsTheCopy) {
         for (const Corrector* corrector : correctors) {
             if (!corrector->supports(format.name)) continue;
             for (const auto& [w, h] : {std::make_pair(1, 1), std::make_pair(67, 5), std::make_pair(130, 3)}) {
-                const Image input = noiseImage(format.name, size_t(w), size_t(h), uint32_t(w));
+                const Image input = rangedNoise(format.name, size_t(w), size_t(h), uint32_t(w));
                 EXPECT_EQ(testing::firstDisagreeingPath([&] { return bytesOf(corrector->process(input)); }), "")
                     << format.text;
                 Image changed = input.clone();
@@ -111,7 +111,7 @@ TEST(Correctors, GainAndGammaEqualTheFormulaRounded) {
     configure(colour, gamma, gain);
     for (TARN_LUX_PixelFormatName name : {TARN_LUX_PixelFormatName_BGRa8, TARN_LUX_PixelFormatName_RGB12,
                                           TARN_LUX_PixelFormatName_BayerGB10, TARN_LUX_PixelFormatName_Mono8}) {
-        const Image input = noiseImage(name, 37, 4, 3);
+        const Image input = rangedNoise(name, 37, 4, 3);
         const PixelFormatInfo& format = input.formatInfo();
         const double top = format.maximumValuePerChannel();
         const Image gained = gain.process(input);
@@ -148,7 +148,7 @@ TEST(Correctors, ColourMatrixAndSaturationWithinOneOfTheRealValue) {
     const double s = 1.3, luma[3] = {0.299, 0.587, 0.114};
     for (TARN_LUX_PixelFormatName name : {TARN_LUX_PixelFormatName_RGB8, TARN_LUX_PixelFormatName_BGR10,
                                           TARN_LUX_PixelFormatName_RGBa12}) {
-        const Image input = noiseImage(name, 41, 3, 8);
+        const Image input = rangedNoise(name, 41, 3, 8);
         const Image output = colour.process(input);
         const PixelFormatInfo& format = input.formatInfo();
         const bool bgr = format.order == ChannelOrder::BGR;

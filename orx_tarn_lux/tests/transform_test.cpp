@@ -12,10 +12,14 @@
 #include "core/bayer.h"
 #include "core/error.h"
 #include "support/kernel_paths.h"
+#include "support/noise_image.h"
 #include "test_support.h"
 
 namespace orx {
 namespace {
+
+using testing::bytesOf;
+using testing::noiseImage;
 
 struct Operation {
     const char* name;
@@ -37,15 +41,6 @@ const std::vector<Operation>& operations() {
     };
     return list;
 }
-
-Image noiseImage(TARN_LUX_PixelFormatName format, size_t width, size_t height, uint32_t seed) {
-    Image image(format, width, height);
-    const std::vector<uint8_t> noise = testing::noiseBytes(image.byteCount(), seed);
-    std::memcpy(image.data(), noise.data(), noise.size());
-    return image;
-}
-
-std::vector<uint8_t> bytesOf(const Image& image) { return {image.data(), image.data() + image.byteCount()}; }
 
 // Compares a plane of whole-byte pixels with the operation's definition.
 void expectMapped(const uint8_t* in, const uint8_t* out, size_t w, size_t h, size_t bytes, const Operation& op) {

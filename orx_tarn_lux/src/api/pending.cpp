@@ -19,18 +19,6 @@ orx::ReturnCode notAvailable(const char* operation) {
     extern "C" TARN_LUX_RETURN_CODE NAME(__VA_ARGS__) { return notAvailable(#NAME); }
 
 // clang-format off
-ORX_PENDING(TARN_LUX_PixelLine_Construct, TARN_LUX_ImageHandle, TARN_LUX_Orientation, size_t, TARN_LUX_PixelLineHandle*)
-ORX_PENDING(TARN_LUX_PixelLine_PixelFormatName, TARN_LUX_PixelLineHandle, TARN_LUX_PixelFormatName*)
-ORX_PENDING(TARN_LUX_PixelLine_Orientation, TARN_LUX_PixelLineHandle, TARN_LUX_Orientation*)
-ORX_PENDING(TARN_LUX_PixelLine_Offset, TARN_LUX_PixelLineHandle, size_t*)
-ORX_PENDING(TARN_LUX_PixelLine_NumChannels, TARN_LUX_PixelLineHandle, size_t*)
-ORX_PENDING(TARN_LUX_PixelLine_Values, TARN_LUX_PixelLineHandle, size_t, uint32_t*, size_t*)
-ORX_PENDING(TARN_LUX_Histogram_Construct, TARN_LUX_ImageHandle, TARN_LUX_HistogramHandle*)
-ORX_PENDING(TARN_LUX_Histogram_PixelFormat, TARN_LUX_HistogramHandle, TARN_LUX_PixelFormatName*)
-ORX_PENDING(TARN_LUX_Histogram_NumChannels, TARN_LUX_HistogramHandle, size_t*)
-ORX_PENDING(TARN_LUX_Histogram_PixelSum, TARN_LUX_HistogramHandle, size_t, uint64_t*)
-ORX_PENDING(TARN_LUX_Histogram_PixelCount, TARN_LUX_HistogramHandle, size_t, uint64_t*)
-ORX_PENDING(TARN_LUX_Histogram_Bins, TARN_LUX_HistogramHandle, size_t, uint64_t*, size_t*)
 ORX_PENDING(TARN_LUX_ImageConverter_Construct, TARN_LUX_ImageConverterHandle*)
 ORX_PENDING(TARN_LUX_ImageConverter_ConversionMode, TARN_LUX_ImageConverterHandle, TARN_LUX_ConversionMode*)
 ORX_PENDING(TARN_LUX_ImageConverter_SetConversionMode, TARN_LUX_ImageConverterHandle, TARN_LUX_ConversionMode)
