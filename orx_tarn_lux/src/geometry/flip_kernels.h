@@ -36,7 +36,7 @@ void mapRows(const Plane& in, const Plane& out, GridMap map, size_t begin, size_
 
 // Rows a transposing map handles per block; mapRows of a transposing map
 // runs fastest over ranges that start at multiples of it.
-constexpr size_t kBandRows = 64;
+constexpr size_t kBandRows = 16;
 
 // In place, for maps that do not transpose: the row pairs (y, H - 1 - y) for
 // y in [begin, end), end at most (H + 1) / 2; the middle row of an odd
