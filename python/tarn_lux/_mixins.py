@@ -315,3 +315,6 @@ class IteratorMixin:
 
     def __iter__(self):
         return self
+
+from ._processing_mixins import (ColorCorrectionFactorsMixin, ColorCorrectorMixin, GainMixin,  # noqa: E402,F401
+                                 GammaCorrectorMixin, HistogramMixin, PixelLineMixin)

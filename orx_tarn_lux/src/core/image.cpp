@@ -99,12 +99,15 @@ Image Image::clone() const {
     return copy;
 }
 
-void Image::reinterpretAs(TARN_LUX_PixelFormatName format) {
+void Image::reshape(TARN_LUX_PixelFormatName format, size_t width, size_t height) {
     const PixelFormatInfo& info = orx::formatInfo(format);
-    if (!info.isValid() || info.imageByteCount(width_, height_) != byteCount_) {
-        fail(TARN_LUX_RETURN_CODE_ERROR, "the pixels of ", format_->text, " cannot be seen as ", info.text);
+    if (checkedByteCount(info, width, height) != byteCount_) {
+        fail(TARN_LUX_RETURN_CODE_ERROR, "cannot show the ", byteCount_, " bytes of an image as ", width, " x ", height,
+             " ", info.text);
     }
     format_ = &info;
+    width_ = width;
+    height_ = height;
 }
 
 size_t Image::rowBytes() const noexcept { return format_->isYUV() ? width_ : width_ * format_->bytesPerPixel(); }

@@ -54,11 +54,6 @@ public:
     // Same format, size and timestamp, pixels copied into memory of its own.
     Image clone() const;
 
-    // Gives the pixel bytes another meaning: `format` must store an image of
-    // this size in the same number of bytes (for file readers, which learn
-    // what the bytes mean only after decoding them). Throws Error otherwise.
-    void reinterpretAs(TARN_LUX_PixelFormatName format);
-
     size_t width() const noexcept { return width_; }
     size_t height() const noexcept { return height_; }
     TARN_LUX_PixelFormatName format() const noexcept { return format_->name; }
@@ -68,6 +63,13 @@ public:
     // Nanoseconds of camera time at exposure; 0 unless something set it.
     uint64_t timestamp() const noexcept { return timestamp_; }
     void setTimestamp(uint64_t nanoseconds) noexcept { timestamp_ = nanoseconds; }
+
+    // Gives the same bytes another format and shape of the same byte count,
+    // for operations that change an image in place (a quarter turn swaps
+    // width and height, a mirrored mosaic changes its pattern) and for file
+    // readers, which learn what the bytes mean only after decoding them.
+    // Throws Error when the byte counts differ.
+    void reshape(TARN_LUX_PixelFormatName format, size_t width, size_t height);
 
     size_t byteCount() const noexcept { return byteCount_; }
     // Never null, also for the empty image.
