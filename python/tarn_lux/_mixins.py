@@ -176,3 +176,11 @@ class IteratorMixin:
 
     def __iter__(self):
         return self
+
+
+class SharpnessROIMixin:
+    def __repr__(self):
+        r = self.rect
+        return "SharpnessROI(rect=Rect2D(x=%d, y=%d, width=%d, height=%d), xSamplingInterval=%d, " \
+               "ySamplingInterval=%d, weight=%d)" % (r.left(), r.top(), r.right() - r.left(), r.bottom() - r.top(),
+                                                    self.xSamplingInterval, self.ySamplingInterval, self.weight)

@@ -2,7 +2,7 @@
 
 from dsl import lifecycle, method, overloads
 from dsl import field
-from model import (Bool, Class, Constructed, DoubleR, Move, Object, Overload, Owned, Result, Self, SetterSelf, SignedR,
+from model import (Scalar, Bool, Class, Constructed, DoubleR, Move, Object, Overload, Owned, Result, Self, SetterSelf, SignedR,
                    UInt32, UInt8, UnsignedR, Void, enum)
 
 PROCESS_DOC = """
@@ -208,13 +208,19 @@ class RectInRecord(Result):
     emit = Unowned.emit
 
 
+def interval(name):
+    """A sampling interval whose candidate check takes any int, so that 256 reaches the conversion and raises
+    OverflowError rather than the overload message."""
+    return Scalar("uint8_t", "uint8_t", "rt::toUnsigned({obj}, &{var})", "PyLong_Check({obj})", name)
+
+
 def roi_record(m):
     rect = find(m, "Rect2D")
     roi = Class("SharpnessROI", "tarn::lux::SharpnessROI", module=m)
     native = roi.native
     overloads(roi, "new_SharpnessROI", [
         ([], f"new {native}()", Constructed(roi), f"{native}::SharpnessROI()"),
-        ([Object(rect, "value", name="rect"), UInt8(name="xSamplingInterval"), UInt8(name="ySamplingInterval"),
+        ([Object(rect, "value", name="rect"), interval("xSamplingInterval"), interval("ySamplingInterval"),
           enum(ROI_TYPE, "tarn::lux::SharpnessROIWeight", name="weight")],
          f"new {native}{{$0, $1, $2, $3}}", Constructed(roi),
          f"{native}::SharpnessROI(tarn::lux::Rect2D,uint8_t,uint8_t,{ROI_TYPE})"),
@@ -281,3 +287,6 @@ def describe_sharpness(m):
             f"$0 {symbol} $1", Bool, nothrow=True,
             prototype=f"tarn::lux::operator {symbol}({native}::SharpnessROI const &,{native}::SharpnessROI const &)"))
     roi.module_comparisons = ("__eq__", "__ne__")
+
+
+MIXINS = {"SharpnessROI": ["SharpnessROIMixin"]}
