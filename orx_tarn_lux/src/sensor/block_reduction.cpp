@@ -65,7 +65,11 @@ void binImage(const Image& input, const SiteLayout& layout, BlockFactors factors
         for (size_t y = begin; y < end; ++y) {
             const size_t source = firstSourceRow(y, layout.period, factors.y);
             for (size_t r = 0; r < box.factorY; ++r) rows[r] = input.row(source + r * layout.period);
-            const size_t done = fast ? boxHalfFast(rows.data(), box, sourceSamples, output.row(y), 0, samples) : 0;
+            size_t done = 0;
+            if (fast && box.sampleBytes == 1 && box.factorX == 2 && box.factorY == 2) {
+                done = binHalfWide(rows.data(), box.channels, sum, sourceSamples, output.row(y), 0, samples);
+                done = boxHalfFast(rows.data(), box, sourceSamples, output.row(y), done, samples);
+            }
             if (done < samples) binRowScalar(rows.data(), box, layout.maxValue, output.row(y), done, samples, columns);
         }
     });
@@ -83,7 +87,11 @@ void pickImage(const Image& input, const SiteLayout& layout, BlockFactors factor
                 std::memcpy(output.row(y), source, bytes);
                 continue;
             }
-            const size_t done = fast ? pickFast(source, sourceBytes, unitBytes, factors.x, output.row(y), 0, bytes) : 0;
+            size_t done = 0;
+            if (fast) {
+                done = pickWide(source, sourceBytes, unitBytes, factors.x, output.row(y), 0, bytes);
+                done = pickFast(source, sourceBytes, unitBytes, factors.x, output.row(y), done, bytes);
+            }
             pickRowScalar(source, unitBytes, factors.x, output.row(y), done, bytes);
         }
     });

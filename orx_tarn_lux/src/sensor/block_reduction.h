@@ -52,6 +52,14 @@ Image reduceBlocks(const Image& input, BlockFactors factors, Reduction reduction
 size_t pickFast(const uint8_t* source, size_t sourceBytes, size_t unitBytes, size_t factor, uint8_t* target,
                 size_t begin, size_t end);
 
+// The same with AVX-512 where the processor has it (BW and VBMI), and the
+// 8-bit 2 x 2 binning kernel (means, or sums saturated at 255) of `channels`
+// interleaved samples; both return `begin` when they cannot run.
+size_t pickWide(const uint8_t* source, size_t sourceBytes, size_t unitBytes, size_t factor, uint8_t* target,
+                size_t begin, size_t end);
+size_t binHalfWide(const uint8_t* const* rows, size_t channels, bool sum, size_t sourceSamples, uint8_t* target,
+                   size_t begin, size_t end);
+
 }  // namespace orx
 
 namespace orx {
