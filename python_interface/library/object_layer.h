@@ -8,6 +8,4 @@
 #include "image/records.h"
 #include "library/error_mapping.h"
 #include "library/exceptions.h"
-#include "processing/sensor.h"
-#include "processing/sharpness.h"
 #include "runtime/containers.h"

@@ -11,16 +11,16 @@
 #include "image/image.h"
 #include "image/pixel_format.h"
 #include "orx_tarn_lux.h"
-#include "processing/library_handle.h"
+#include "processing/library_object.h"
 
 namespace tarn::lux {
 
-class Binning : public LibraryHandle<Binning, TARN_LUX_BinningHandle> {
+class Binning
+    : public LibraryObject<TARN_LUX_BinningHandle, TARN_LUX_Binning_Construct,
+                           TARN_LUX_Binning_AcquireReference, TARN_LUX_Binning_Destruct> {
  public:
   enum BinningMode : int32_t { BinningMode_Average = 0, BinningMode_Sum = 1 };
-  static constexpr Operations kOperations{TARN_LUX_Binning_Construct, TARN_LUX_Binning_AcquireReference,
-                                          TARN_LUX_Binning_Destruct};
-  using LibraryHandle::LibraryHandle;
+  using LibraryObject::LibraryObject;
 
   void SetBinningX(uint8_t value);
   void SetBinningY(uint8_t value);
@@ -35,11 +35,11 @@ class Binning : public LibraryHandle<Binning, TARN_LUX_BinningHandle> {
   Image Process(const Image &inputImage) const;
 };
 
-class Decimation : public LibraryHandle<Decimation, TARN_LUX_DecimationHandle> {
+class Decimation
+    : public LibraryObject<TARN_LUX_DecimationHandle, TARN_LUX_Decimation_Construct,
+                           TARN_LUX_Decimation_AcquireReference, TARN_LUX_Decimation_Destruct> {
  public:
-  static constexpr Operations kOperations{TARN_LUX_Decimation_Construct, TARN_LUX_Decimation_AcquireReference,
-                                          TARN_LUX_Decimation_Destruct};
-  using LibraryHandle::LibraryHandle;
+  using LibraryObject::LibraryObject;
 
   void SetDecimationX(uint8_t value);
   void SetDecimationY(uint8_t value);
@@ -52,7 +52,9 @@ class Decimation : public LibraryHandle<Decimation, TARN_LUX_DecimationHandle> {
   Image Process(const Image &inputImage) const;
 };
 
-class HotpixelCorrection : public LibraryHandle<HotpixelCorrection, TARN_LUX_HotpixelCorrectionHandle> {
+class HotpixelCorrection
+    : public LibraryObject<TARN_LUX_HotpixelCorrectionHandle, TARN_LUX_HotpixelCorrection_Construct,
+                           TARN_LUX_HotpixelCorrection_AcquireReference, TARN_LUX_HotpixelCorrection_Destruct> {
  public:
   enum SensitivityLevel : int32_t {
     SensitivityLevel_Invalid = 0,
@@ -62,9 +64,6 @@ class HotpixelCorrection : public LibraryHandle<HotpixelCorrection, TARN_LUX_Hot
     SensitivityLevel_SensitivityLevel4 = 4,
     SensitivityLevel_SensitivityLevel5 = 5,
   };
-  static constexpr Operations kOperations{TARN_LUX_HotpixelCorrection_Construct,
-                                          TARN_LUX_HotpixelCorrection_AcquireReference,
-                                          TARN_LUX_HotpixelCorrection_Destruct};
 
   // Sensitivity 3 and gain factor 100; the library object is released when
   // setting either fails.
@@ -83,12 +82,11 @@ class HotpixelCorrection : public LibraryHandle<HotpixelCorrection, TARN_LUX_Hot
   Image &CorrectAdaptiveInPlace(Image &image);
 };
 
-class EdgeEnhancement : public LibraryHandle<EdgeEnhancement, TARN_LUX_EdgeEnhancementHandle> {
+class EdgeEnhancement
+    : public LibraryObject<TARN_LUX_EdgeEnhancementHandle, TARN_LUX_EdgeEnhancement_Construct,
+                           TARN_LUX_EdgeEnhancement_AcquireReference, TARN_LUX_EdgeEnhancement_Destruct> {
  public:
-  static constexpr Operations kOperations{TARN_LUX_EdgeEnhancement_Construct,
-                                          TARN_LUX_EdgeEnhancement_AcquireReference,
-                                          TARN_LUX_EdgeEnhancement_Destruct};
-  using LibraryHandle::LibraryHandle;
+  using LibraryObject::LibraryObject;
 
   void SetFactor(uint32_t factor);
   uint32_t Factor() const;

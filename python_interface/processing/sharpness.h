@@ -10,11 +10,13 @@
 #include "image/pixel_format.h"
 #include "image/records.h"
 #include "orx_tarn_lux.h"
-#include "processing/library_handle.h"
+#include "processing/library_object.h"
 
 namespace tarn::lux {
 
-class Sharpness : public LibraryHandle<Sharpness, TARN_LUX_SharpnessHandle> {
+class Sharpness
+    : public LibraryObject<TARN_LUX_SharpnessHandle, TARN_LUX_Sharpness_Construct,
+                           TARN_LUX_Sharpness_AcquireReference, TARN_LUX_Sharpness_Destruct> {
  public:
   enum SharpnessAlgorithm : int32_t {
     SharpnessAlgorithm_Tenengrad = 0,
@@ -31,9 +33,7 @@ class Sharpness : public LibraryHandle<Sharpness, TARN_LUX_SharpnessHandle> {
     uint8_t ySamplingInterval = 1;
     SharpnessROIWeight weight = SharpnessROIWeight_Medium;
   };
-  static constexpr Operations kOperations{TARN_LUX_Sharpness_Construct, TARN_LUX_Sharpness_AcquireReference,
-                                          TARN_LUX_Sharpness_Destruct};
-  using LibraryHandle::LibraryHandle;
+  using LibraryObject::LibraryObject;
 
   double Measure(const Image &image);
   bool IsPixelFormatSupported(PixelFormatName pixelFormatName) const;

@@ -1,8 +1,7 @@
 """Binning, Decimation, HotpixelCorrection, EdgeEnhancement, Sharpness and SharpnessROI."""
 
-from dsl import lifecycle, method, overloads
-from dsl import field
-from model import (Scalar, Bool, Class, Constructed, DoubleR, Move, Object, Overload, Owned, Result, Self, SetterSelf, SignedR,
+from dsl import field, library_object_constructors, lifecycle, method, overloads
+from model import (Bool, Class, Constructed, DoubleR, Object, Overload, Owned, Result, Scalar, Self, SetterSelf, SignedR,
                    UInt32, UInt8, UnsignedR, Void, enum)
 
 PROCESS_DOC = """
@@ -62,14 +61,9 @@ class Unowned(Result):
 
 
 def handle_class(m, name, doc):
-    """A processing class over one library handle: default, copy and move construction."""
+    """A processing class over one library object: default, copy and move construction."""
     cls = Class(name, f"tarn::lux::{name}", module=m, doc=doc)
-    native = cls.native
-    overloads(cls, f"new_{name}", [
-        ([], f"new {native}()", Constructed(cls), f"{native}::{name}()"),
-        ([Object(cls)], f"new {native}($0)", Constructed(cls), f"{native}::{name}({native} const &)"),
-        ([Move(cls)], f"new {native}($0)", Constructed(cls), f"{native}::{name}({native} &&)"),
-    ], kind="ctor")
+    library_object_constructors(cls)
     lifecycle(cls)
     return cls
 
@@ -290,3 +284,4 @@ def describe_sharpness(m):
 
 
 MIXINS = {"SharpnessROI": ["SharpnessROIMixin"]}
+HEADERS = ["processing/sensor.h", "processing/sharpness.h"]
