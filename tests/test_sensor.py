@@ -359,3 +359,40 @@ def test_processing_releases_nothing_it_does_not_own(t, m):
         sharpness.Measure(image)
     gc.collect()
     assert sys.getrefcount(image) == before
+
+
+def test_copies_share_settings_and_lists(t, m):
+    corrector = t.HotpixelCorrection()
+    twin = t.HotpixelCorrection(corrector)
+    twin.SetSensitivity(m.HotpixelCorrection_SensitivityLevel_SensitivityLevel1)
+    assert corrector.Sensitivity() == 1
+    edge = t.EdgeEnhancement()
+    t.EdgeEnhancement(edge).SetFactor(9)
+    assert edge.Factor() == 9
+    sharpness = t.Sharpness()
+    t.Sharpness(sharpness).SetAlgorithm(m.Sharpness_SharpnessAlgorithm_Sobel)
+    assert sharpness.Algorithm() == 3
+    del edge, corrector
+    assert twin.Sensitivity() == 1
+
+
+def test_sharpness_agrees_across_bit_depths(t, m):
+    scene = photo()
+    eight = image_of(t, m, scene, "Mono8")
+    twelve = image_of(t, m, scene.astype(np.uint16) * 16 + 8, "Mono12")
+    for algorithm in range(4):
+        sharpness = t.Sharpness(algorithm)
+        assert sharpness.Measure(twelve) == pytest.approx(sharpness.Measure(eight), rel=0.05)
+
+
+def test_package_conveniences(t, m):
+    assert repr(t.Binning(3, mode="sum")) == "<Binning 3x3 sum>"
+    assert repr(t.Decimation(2, 4)) == "<Decimation 2x4>"
+    assert repr(t.HotpixelCorrection(sensitivity=5, gain_percent=150)) == "<HotpixelCorrection sensitivity 5, gain 150%>"
+    assert repr(t.Sharpness("histogram_variance")) == "<Sharpness HistogramVariance, 0 ROIs>"
+    with pytest.raises(ValueError, match="unknown binning mode 'median'"):
+        t.Binning(2, mode="median")
+    assert t.Binning(2, 2, mode=t.BinningMode.Sum).Mode() == 1
+    roi = t.SharpnessROI(t.Rect2D(1, 2, 30, 40), 2, 3, 99)
+    assert repr(roi) == ("SharpnessROI(rect=Rect2D(x=1, y=2, width=30, height=40), xSamplingInterval=2, "
+                         "ySamplingInterval=3, weight=99)")
