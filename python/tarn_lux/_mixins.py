@@ -318,3 +318,10 @@ class IteratorMixin:
 
 from ._processing_mixins import (ColorCorrectionFactorsMixin, ColorCorrectorMixin, GainMixin,  # noqa: E402,F401
                                  GammaCorrectorMixin, HistogramMixin, PixelLineMixin)
+
+class SharpnessROIMixin:
+    def __repr__(self):
+        r = self.rect
+        return "SharpnessROI(rect=Rect2D(x=%d, y=%d, width=%d, height=%d), xSamplingInterval=%d, " \
+               "ySamplingInterval=%d, weight=%d)" % (r.left(), r.top(), r.right() - r.left(), r.bottom() - r.top(),
+                                                    self.xSamplingInterval, self.ySamplingInterval, self.weight)
