@@ -7,3 +7,4 @@ through :mod:`tarn_lux._tarn_lux_python_interface`.
 
 from ._proxies import *  # noqa: F401,F403
 from ._proxies import _lib  # noqa: F401
+from ._video import write_video  # noqa: F401

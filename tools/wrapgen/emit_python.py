@@ -52,6 +52,8 @@ def class_source(cls, mixins):
         if ctor in names:
             lines += ["        if len(args) == 1 and isinstance(args[0], str):",
                       f"            _lib.{cls.name}_swiginit(self, _lib.{ctor}(args[0]))"]
+    elif getattr(cls, "mixin_init", False):
+        pass  # the mixin's __init__ takes keyword settings as well
     elif ctor in names:
         lines += ["", "    def __init__(self, *args):", f"        _lib.{cls.name}_swiginit(self, _lib.{ctor}(*args))"]
     else:
