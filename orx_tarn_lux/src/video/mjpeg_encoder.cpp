@@ -11,6 +11,7 @@ namespace orx::video {
 namespace {
 
 constexpr uint32_t kAccurateDctFromQuality = 96;
+constexpr uint32_t kFullVerticalChromaFromQuality = 90;
 
 struct Layout {
     TARN_LUX_PixelFormatName format;
@@ -72,7 +73,8 @@ MjpegEncoder::Frame MjpegEncoder::encode(const Image& image, uint32_t quality) {
         layout = directLayout(TARN_LUX_PixelFormatName_RGB8);
     }
     const bool gray = layout->turboFormat == TJPF_GRAY;
-    const int subsampling = gray ? TJSAMP_GRAY : TJSAMP_420;
+    const int subsampling =
+        gray ? TJSAMP_GRAY : (quality < kFullVerticalChromaFromQuality ? TJSAMP_420 : TJSAMP_422);
     const int width = int(source->width());
     const int height = int(source->height());
     jpeg_.resize(tjBufSize(width, height, subsampling));
