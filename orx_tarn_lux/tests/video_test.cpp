@@ -154,6 +154,16 @@ double psnr(const std::vector<uint8_t>& a, const uint8_t* b, size_t count) {
     return sum == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 * double(count) / sum);
 }
 
+// Sets an environment variable for the life of a test.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const char* value) : name_(name) { ::setenv(name, value, 1); }
+    ~ScopedEnvironment() { ::unsetenv(name_); }
+
+private:
+    const char* name_;
+};
+
 TEST(VideoWriter, WritesAnAviWithHeadersIndexesAndEveryFrame) {
     const std::string path = temporaryPath("layout");
     constexpr size_t kWidth = 100, kHeight = 60, kFrames = 12;
@@ -251,9 +261,10 @@ TEST(VideoWriter, EncodesEveryListedFormatAtAnySize) {
 TEST(VideoWriter, SplitsLongVideosIntoExtendedSegments) {
     const std::string path = temporaryPath("segments");
     constexpr size_t kFrames = 40;
-    ::setenv("TARN_LUX_VIDEO_SEGMENT_BYTES", "60000", 1);
-    writeVideo(path, TARN_LUX_PixelFormatName_RGB8, 160, 120, kFrames);
-    ::unsetenv("TARN_LUX_VIDEO_SEGMENT_BYTES");
+    {
+        const ScopedEnvironment smallSegments("TARN_LUX_VIDEO_SEGMENT_BYTES", "60000");
+        writeVideo(path, TARN_LUX_PixelFormatName_RGB8, 160, 120, kFrames);
+    }
 
     AviReader avi(path);
     ASSERT_TRUE(avi.consistent);
@@ -364,8 +375,49 @@ TEST(VideoWriter, AppendsFromSeveralThreadsAllArrive) {
     std::remove(path.c_str());
 }
 
+TEST(VideoWriter, EncodersWorkingSideBySideKeepTheOrderOfAppend) {
+    const std::string path = temporaryPath("order");
+    const ScopedEnvironment fourEncoders("TARN_LUX_VIDEO_ENCODERS", "4");
+    constexpr size_t kWidth = 320, kHeight = 240, kFrames = 24;
+    std::vector<TARN_LUX_ImageHandle> frames;
+    {
+        Writer writer(path);
+        ASSERT_EQ(TARN_LUX_VideoWriter_SetQueueSize(writer.handle, 32), TARN_LUX_RETURN_CODE_SUCCESS);
+        for (size_t index = 0; index < kFrames; ++index) {
+            frames.push_back(makeFrame(TARN_LUX_PixelFormatName_RGB8, kWidth, kHeight, index));
+            // Every third frame is noise: slow to compress, so workers finish out of turn.
+            if (index % 3 == 0) {
+                uint8_t* data = nullptr;
+                TARN_LUX_Image_Data(frames.back(), &data);
+                for (size_t byte = 0; byte < kWidth * kHeight * 3; ++byte) data[byte] = uint8_t(byte * 2654435761u >> 13);
+            }
+            ASSERT_EQ(writer.append(frames.back()), TARN_LUX_RETURN_CODE_SUCCESS);
+        }
+        ASSERT_EQ(writer.close(), TARN_LUX_RETURN_CODE_SUCCESS);
+    }
+    AviReader avi(path);
+    const auto written = framesByClassicIndex(avi);
+    ASSERT_EQ(written.size(), kFrames);
+    for (size_t index = 0; index < kFrames; ++index) {
+        SCOPED_TRACE(index);
+        uint8_t* data = nullptr;
+        TARN_LUX_Image_Data(frames[index], &data);
+        const auto decoded = decode(avi, written[index], TJPF_RGB);
+        EXPECT_GT(psnr(decoded, data, decoded.size()), index % 3 == 0 ? 10.0 : 30.0);
+        if (index + 1 < kFrames) {
+            uint8_t* next = nullptr;
+            TARN_LUX_Image_Data(frames[index + 1], &next);
+            EXPECT_LT(psnr(decoded, next, decoded.size()), psnr(decoded, data, decoded.size()));
+        }
+        TARN_LUX_Image_Destruct(frames[index]);
+    }
+    std::remove(path.c_str());
+}
+
 TEST(VideoWriter, WaitsTimeOutWhileFramesAreStillBeingWritten) {
     const std::string path = temporaryPath("timeout");
+    // One compressing thread, so that the second frame waits in the queue.
+    const ScopedEnvironment oneEncoder("TARN_LUX_VIDEO_ENCODERS", "1");
     Writer writer(path);
     ASSERT_EQ(TARN_LUX_VideoWriter_WaitUntilQueueEmpty(writer.handle, 0), TARN_LUX_RETURN_CODE_SUCCESS);
     ASSERT_EQ(TARN_LUX_VideoWriter_WaitUntilFrameDone(writer.handle, 0), TARN_LUX_RETURN_CODE_SUCCESS);

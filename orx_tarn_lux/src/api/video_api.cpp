@@ -1,6 +1,7 @@
 // Video writing: the writer's life cycle, its queue and counters, the options
 // of its encoder and container, and what each encoder and container supports.
 #include <algorithm>
+#include <thread>
 
 #include "core/api.h"
 #include "core/environment.h"
@@ -17,6 +18,14 @@ namespace {
 uint64_t segmentLimit() {
     return environmentNumber("TARN_LUX_VIDEO_SEGMENT_BYTES", video::kDefaultSegmentLimit)
         .value_or(video::kDefaultSegmentLimit);
+}
+
+// TARN_LUX_VIDEO_ENCODERS sets how many threads compress the frames of each
+// video; one per processor otherwise.
+size_t encoderThreads() {
+    constexpr size_t kMostThreads = 64;
+    const size_t processors = std::max(1u, std::thread::hardware_concurrency());
+    return environmentNumber("TARN_LUX_VIDEO_ENCODERS", kMostThreads).value_or(std::min(processors, kMostThreads));
 }
 
 template <typename T>
@@ -40,7 +49,7 @@ TARN_LUX_RETURN_CODE TARN_LUX_VideoWriter_Open(TARN_LUX_VideoWriterHandle* write
         TARN_LUX_VideoWriterHandle& result = check::out(writer, "writer");
         const char& name = check::in(fileName, "fileName");
         video::checkCombination(container, encoder);
-        api::publish(result, &name, segmentLimit());
+        api::publish(result, &name, segmentLimit(), encoderThreads());
     });
 }
 

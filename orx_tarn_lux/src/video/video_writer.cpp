@@ -1,5 +1,6 @@
 #include "video/video_writer.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -76,9 +77,10 @@ void checkContainerOption(TARN_LUX_VIDEO_CONTAINER_OPTION option) {
     checkOption(option == TARN_LUX_VIDEO_CONTAINER_OPTION_FRAMERATE, "container", option, kFrameRateName);
 }
 
-VideoWriter::VideoWriter(std::string fileName, uint64_t segmentLimit)
+VideoWriter::VideoWriter(std::string fileName, uint64_t segmentLimit, size_t workerCount)
     : fileName_(std::move(fileName)),
       segmentLimit_(segmentLimit),
+      workerCount_(std::max<size_t>(workerCount, 1)),
       quality_(kDefaultQuality),
       frameRate_(kDefaultFrameRate) {
     if (fileName_.empty()) fail(TARN_LUX_RETURN_CODE_INVALID_ARGUMENT, "the file name is empty");
@@ -114,7 +116,7 @@ void VideoWriter::startFile(const Image& first) {
     file_ = std::make_unique<AviFile>(fileName_, uint32_t(first.width()), uint32_t(first.height()), segmentLimit_);
     width_ = first.width();
     height_ = first.height();
-    worker_ = std::thread([this] { work(); });
+    for (size_t index = 0; index < workerCount_; ++index) workers_.emplace_back([this] { work(); });
 }
 
 void VideoWriter::append(const Image& image) {
@@ -134,13 +136,22 @@ void VideoWriter::append(const Image& image) {
         ++framesDropped_;
         fail(TARN_LUX_RETURN_CODE_BUSY, "the queue is full (", queueLimit_, " frames); the frame was dropped");
     }
-    // The copy is made outside the lock, so the worker and other callers
-    // carry on meanwhile; the slot is held for it.
+    // The copy is made outside the lock, so the workers and other callers
+    // carry on meanwhile; the slot is held for it. Buffers of earlier frames
+    // are reused: fresh memory for every frame costs more than the copy.
     ++slotsBeingFilled_;
+    FrameBuffer buffer = takeSpare(image.byteCount());
     lock.unlock();
     std::optional<Image> copy;
     try {
-        copy.emplace(image.clone());
+        if (buffer.capacity < image.byteCount()) {
+            buffer.bytes.reset(new uint8_t[image.byteCount()]);
+            buffer.capacity = image.byteCount();
+        }
+        std::memcpy(buffer.bytes.get(), image.data(), image.byteCount());
+        copy.emplace(Image::overMemory(image.format(), image.width(), image.height(), buffer.bytes.get(),
+                                       buffer.capacity));
+        copy->setTimestamp(image.timestamp());
     } catch (...) {
         lock.lock();
         --slotsBeingFilled_;
@@ -150,8 +161,19 @@ void VideoWriter::append(const Image& image) {
     }
     lock.lock();
     --slotsBeingFilled_;
-    queue_.push_back(std::move(*copy));
+    queue_.push_back({std::move(*copy), std::move(buffer)});
     workArrived_.notify_all();
+}
+
+VideoWriter::FrameBuffer VideoWriter::takeSpare(size_t bytes) {
+    for (auto spare = spares_.begin(); spare != spares_.end(); ++spare) {
+        if (spare->capacity >= bytes) {
+            FrameBuffer taken = std::move(*spare);
+            spares_.erase(spare);
+            return taken;
+        }
+    }
+    return {};
 }
 
 void VideoWriter::work() {
@@ -167,31 +189,51 @@ void VideoWriter::work() {
             workDone_.notify_all();
             continue;
         }
-        Image frame = std::move(queue_.front());
+        Queued frame = std::move(queue_.front());
         queue_.pop_front();
-        busy_ = true;
+        const uint64_t sequence = nextToTake_++;
+        ++framesInWork_;
         lock.unlock();
+
+        // Workers compress side by side and write one after the other, in
+        // the order Append queued the frames.
         std::optional<Error> failed;
-        try {
-            const MjpegEncoder::Frame jpeg = encoder.encode(frame, quality_.load(std::memory_order_relaxed));
-            file_->appendFrame(jpeg.data, jpeg.size, frameRate_.load(std::memory_order_relaxed));
-        } catch (const Error& error) {
-            failed = error;
-        } catch (const std::exception& error) {
-            failed = Error(TARN_LUX_RETURN_CODE_ERROR, error.what());
-        }
-        fileSize_.store(file_->byteCount(), std::memory_order_relaxed);
-        frame = Image();
+        MjpegEncoder::Frame jpeg{};
+        const auto attempt = [&](auto step) {
+            try {
+                step();
+            } catch (const Error& error) {
+                failed = error;
+            } catch (const std::exception& error) {
+                failed = Error(TARN_LUX_RETURN_CODE_ERROR, error.what());
+            }
+        };
+        attempt([&] { jpeg = encoder.encode(frame.image, quality_.load(std::memory_order_relaxed)); });
+        frame.image = Image();
         lock.lock();
-        busy_ = false;
+        // Kept only while the queue could fill up to its limit again.
+        if (spares_.size() + queue_.size() + framesInWork_ <= size_t(queueLimit_) + workerCount_) {
+            spares_.push_back(std::move(frame.buffer));
+        }
+        turnArrived_.wait(lock, [&] { return nextToWrite_ == sequence; });
+        if (!failed && !failure_) {
+            lock.unlock();
+            attempt([&] { file_->appendFrame(jpeg.data, jpeg.size, frameRate_.load(std::memory_order_relaxed)); });
+            fileSize_.store(file_->byteCount(), std::memory_order_relaxed);
+            lock.lock();
+        }
+        ++nextToWrite_;
+        --framesInWork_;
         ++framesFinished_;
-        if (failed) {
-            if (!failure_) failure_ = std::move(failed);
+        if (failed && !failure_) failure_ = std::move(failed);
+        if (failure_) {
+            // This frame, and everything queued behind it, will not be written.
             framesDropped_ += 1 + queue_.size();
             queue_.clear();
         } else {
             ++framesEncoded_;
         }
+        turnArrived_.notify_all();
         workDone_.notify_all();
     }
 }
@@ -213,7 +255,7 @@ void VideoWriter::close() {
         closing_ = true;
     }
     workArrived_.notify_all();
-    if (worker_.joinable()) worker_.join();
+    for (std::thread& worker : workers_) worker.join();
     if (file_ != nullptr) finishFile();
     std::lock_guard<std::mutex> hold(lock_);
     closed_ = true;
@@ -264,7 +306,7 @@ void VideoWriter::waitFor(std::unique_lock<std::mutex>& lock, int32_t timeoutMs,
     if (timeoutMs < 0) {
         workDone_.wait(lock, stop);
     } else if (!workDone_.wait_for(lock, std::chrono::milliseconds(timeoutMs), stop)) {
-        fail(TARN_LUX_RETURN_CODE_TIMEOUT, what, " within ", timeoutMs, " ms (", queue_.size() + (busy_ ? 1 : 0),
+        fail(TARN_LUX_RETURN_CODE_TIMEOUT, what, " within ", timeoutMs, " ms (", queue_.size() + framesInWork_,
              " frames still to write)");
     }
     checkUsable(lock);
@@ -273,7 +315,7 @@ void VideoWriter::waitFor(std::unique_lock<std::mutex>& lock, int32_t timeoutMs,
 void VideoWriter::waitUntilFrameDone(int32_t timeoutMs) {
     std::unique_lock<std::mutex> lock(lock_);
     checkUsable(lock);
-    const bool idle = queue_.empty() && !busy_ && slotsBeingFilled_ == 0;
+    const bool idle = queue_.empty() && framesInWork_ == 0 && slotsBeingFilled_ == 0;
     const uint64_t target = framesFinished_ + 1;
     waitFor(lock, timeoutMs, [&] { return idle || framesFinished_ >= target; }, "no frame was finished");
 }
@@ -281,7 +323,7 @@ void VideoWriter::waitUntilFrameDone(int32_t timeoutMs) {
 void VideoWriter::waitUntilQueueEmpty(int32_t timeoutMs) {
     std::unique_lock<std::mutex> lock(lock_);
     checkUsable(lock);
-    waitFor(lock, timeoutMs, [&] { return queue_.empty() && !busy_ && slotsBeingFilled_ == 0; },
+    waitFor(lock, timeoutMs, [&] { return queue_.empty() && framesInWork_ == 0 && slotsBeingFilled_ == 0; },
             "the queue did not empty");
 }
 

@@ -1,6 +1,8 @@
 // The video writer behind TARN_LUX_VideoWriter_*: frames are copied into a
 // bounded queue by Append and compressed and written by a worker thread of
-// the writer's own, so a camera loop never waits for the encoder.
+// the writer's own, so a camera loop never waits for the encoder. Several
+// workers compress frames side by side (one per processor unless told
+// otherwise) and write them one after the other in the order of Append.
 //
 // Life of a writer:
 // - Open only records the file name; the first Append fixes the frame size,
@@ -40,6 +42,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/error.h"
 #include "core/handles.h"
@@ -70,8 +73,9 @@ void checkCombination(TARN_LUX_VIDEO_CONTAINER container, TARN_LUX_VIDEO_ENCODER
 
 class VideoWriter {
 public:
-    // `segmentLimit`: bytes per RIFF segment of the file (see avi_file.h).
-    VideoWriter(std::string fileName, uint64_t segmentLimit);
+    // `segmentLimit`: bytes per RIFF segment of the file (see avi_file.h);
+    // `workerCount`: threads that compress frames (at least one).
+    VideoWriter(std::string fileName, uint64_t segmentLimit, size_t workerCount);
     // Closes the video if Close did not; failures are dropped here.
     ~VideoWriter();
 
@@ -100,7 +104,19 @@ public:
                          size_t* written) const;
 
 private:
+    struct FrameBuffer {
+        std::unique_ptr<uint8_t[]> bytes;
+        size_t capacity = 0;
+    };
+    // A queued frame: the copy and the memory it lies in.
+    struct Queued {
+        Image image;
+        FrameBuffer buffer;
+    };
+
     void work();
+    // Under lock_: a spare buffer of at least `bytes`, or an empty one.
+    FrameBuffer takeSpare(size_t bytes);
     void startFile(const Image& first);
     // Under lock_: throws the worker's failure, or that the video is closed.
     void checkUsable(std::unique_lock<std::mutex>& lock);
@@ -114,14 +130,21 @@ private:
 
     const std::string fileName_;
     const uint64_t segmentLimit_;
+    const size_t workerCount_;
 
     mutable std::mutex lock_;
     std::condition_variable workArrived_;
     std::condition_variable workDone_;
-    std::deque<Image> queue_;
+    std::condition_variable turnArrived_;
+    std::deque<Queued> queue_;
+    // Buffers of written frames, for the next ones; at most as many as
+    // frames can be queued and in work at once.
+    std::vector<FrameBuffer> spares_;
     int32_t queueLimit_ = kDefaultQueueSize;
     int32_t slotsBeingFilled_ = 0;
-    bool busy_ = false;  // the worker is compressing a frame
+    size_t framesInWork_ = 0;  // taken from the queue, not yet finished
+    uint64_t nextToTake_ = 0;  // sequence numbers keep the order of Append
+    uint64_t nextToWrite_ = 0;
     bool closing_ = false;
     bool closed_ = false;
     std::optional<Error> failure_;
@@ -135,8 +158,8 @@ private:
     std::atomic<uint32_t> quality_;
     std::atomic<double> frameRate_;
     std::atomic<uint64_t> fileSize_{0};
-    std::unique_ptr<AviFile> file_;  // the worker's once started
-    std::thread worker_;
+    std::unique_ptr<AviFile> file_;  // written by the worker whose turn it is
+    std::vector<std::thread> workers_;
 };
 
 }  // namespace orx::video
