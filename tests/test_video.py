@@ -428,3 +428,20 @@ def test_moves_take_over_and_borrowed_objects_refuse(m, t, tmp_path):
     with pytest.raises(TypeError, match=r"^in method 'new_AVIContainer', argument 1 of type "
                                         r"'tarn::lux::container::AVIContainer &&'$"):
         m.new_AVIContainer(m.CreateContainer(0))
+
+
+def test_docstrings_are_stored_as_written(m):
+    assert m.VideoWriter_ResetFrameCounters.__doc__ == "Reset compressed and dropped frame counters."
+    assert m.MJPEGEncoder_GetQuality.__doc__ == ("\nGets the quality for the jpeg encoder.\n\n:raises: Exception"
+                                                 "                        An internal error has occurred\n\n"
+                                                 "Since: 1.5\n")
+    assert m.IContainer_OptionRange.__doc__.startswith("\nReceive the range for an option of the container.\n"
+                                                       ":type option: int, in\n:param option: The container option")
+    assert m.VideoWriter_Open.__doc__.startswith("\n*Overload 1:*\n\nOpen the VideoWriter and sets up a container")
+    assert "\n|\n\n*Overload 2:*\n\nOpen the VideoWriter with AVI container and mjpeg encoder.\n" in \
+        m.VideoWriter_Open.__doc__
+    assert "(May be lifted by a later version)" in m.VideoWriter_Append.__doc__
+    assert not m.VideoWriter___lshift__.__doc__
+    for name in ("IEncoder_Id", "IContainer_Id", "CreateEncoder", "CreateContainer", "new_VideoWriter",
+                 "new_MJPEGEncoder", "delete_IEncoder", "VideoWriter_swigregister"):
+        assert getattr(m, name).__doc__ is None, name
