@@ -7,8 +7,5 @@
 #include "image/pixel_format.h"
 #include "image/records.h"
 #include "library/error_mapping.h"
-#include "io/codecs.h"
-#include "io/video_bindings.h"
-#include "io/video_writer.h"
 #include "library/exceptions.h"
 #include "runtime/containers.h"

@@ -5,6 +5,8 @@ from dsl import free, lifecycle, overloads
 from model import (Bool, Class, Constructed, Custom, Double, DoubleR, Int32, Move, Object, Overload, Owned, PyObjectR,
                    Self, SignedR, SizeT, String, UInt16, UInt32, UnsignedR, Void, VoidPointer)
 
+HEADERS = ["io/video_bindings.h"]
+
 # The option functions of encoders and containers, worded for either kind.
 OPTION_DOCS = {
     "SetOption": (
@@ -350,7 +352,7 @@ def describe(m):
         free(m, name, [arg], f"tarn::lux::{name}($0)", result, doc=DOCS.get(name))
 
     writer = Class("VideoWriter", "tarn::lux::VideoWriter", module=m)
-    writer.mixin_init = True
+    writer.custom_init = True
     ctor = "tarn::lux::VideoWriter::VideoWriter({})"
     overloads(writer, "new_VideoWriter", [
         ([], "new tarn::lux::VideoWriter()", Constructed(writer), ctor.format("")),

@@ -152,7 +152,8 @@ class Move(Object):
 
     def convert(self, var, obj, message):
         return (f"if (!rt::moveArg({obj}, rt::{self.cls.T}, &{var}, {message})) return nullptr;\n"
-                f"  std::unique_ptr<{self.cls.native}> {var}_owner({var});")
+                f"  rt::MovedFrom<{self.cls.native}> {var}_owner;\n"
+                f"  {var}_owner.value = {var};")
 
     def pass_(self, var):
         return f"std::move(*{var})"
