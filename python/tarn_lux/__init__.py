@@ -14,6 +14,7 @@ from ._proxies import _lib  # noqa: F401
 from . import _mixins
 from ._enums import *  # noqa: F401,F403
 from ._sensor import *  # noqa: F401,F403
+from ._video import write_video  # noqa: F401
 
 globals().update({name: value for name, value in vars(_lib).items()
                   if isinstance(value, int) and not name.startswith("_")})

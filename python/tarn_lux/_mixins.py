@@ -325,3 +325,36 @@ class SharpnessROIMixin:
         return "SharpnessROI(rect=Rect2D(x=%d, y=%d, width=%d, height=%d), xSamplingInterval=%d, " \
                "ySamplingInterval=%d, weight=%d)" % (r.left(), r.top(), r.right() - r.left(), r.bottom() - r.top(),
                                                     self.xSamplingInterval, self.ySamplingInterval, self.weight)
+
+class VideoWriterMixin:
+    """``VideoWriter(path, fps=..., quality=..., queue_size=...)`` opens at once, and the
+    writer is a context manager that closes the video (writing what is queued)."""
+
+    def __init__(self, *args, fps=None, quality=None, queue_size=None):
+        m = _flat()
+        path = args[0] if len(args) == 1 and isinstance(args[0], (str, _os.PathLike)) else None
+        # A path opens a new video; otherwise the native forms: empty, or moved from another writer.
+        m.VideoWriter_swiginit(self, m.new_VideoWriter() if path is not None else m.new_VideoWriter(*args))
+        if path is not None:
+            m.VideoWriter_Open(self, _os.fspath(path))
+        if fps is not None:
+            m.AVIContainer_SetFramerate(m.VideoWriter_Container(self), fps)
+        if quality is not None:
+            m.MJPEGEncoder_SetQuality(m.VideoWriter_Encoder(self), quality)
+        if queue_size is not None:
+            m.VideoWriter_SetQueueSize(self, queue_size)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc_info):
+        if self.IsOpen():
+            self.Close()
+        return False
+
+    def __repr__(self):
+        try:
+            state = "open" if self.IsOpen() else "closed"
+        except Exception:  # noqa: BLE001 - a moved-from writer still prints
+            state = "empty"
+        return "<VideoWriter %s>" % state

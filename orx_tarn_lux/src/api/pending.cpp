@@ -19,27 +19,4 @@ orx::ReturnCode notAvailable(const char* operation) {
     extern "C" TARN_LUX_RETURN_CODE NAME(__VA_ARGS__) { return notAvailable(#NAME); }
 
 // clang-format off
-ORX_PENDING(TARN_LUX_IEncoder_SetOption, TARN_LUX_VideoWriterHandle, TARN_LUX_VIDEO_ENCODER_OPTION, const void*, size_t)
-ORX_PENDING(TARN_LUX_IEncoder_GetOption, TARN_LUX_VideoWriterHandle, TARN_LUX_VIDEO_ENCODER_OPTION, void*, size_t, size_t*)
-ORX_PENDING(TARN_LUX_IEncoder_OptionRange, TARN_LUX_VideoWriterHandle, TARN_LUX_VIDEO_ENCODER_OPTION, void*, void*, void*)
-ORX_PENDING(TARN_LUX_IContainer_SetOption, TARN_LUX_VideoWriterHandle, TARN_LUX_VIDEO_CONTAINER_OPTION, const void*, size_t)
-ORX_PENDING(TARN_LUX_IContainer_GetOption, TARN_LUX_VideoWriterHandle, TARN_LUX_VIDEO_CONTAINER_OPTION, void*, size_t, size_t*)
-ORX_PENDING(TARN_LUX_IContainer_OptionRange, TARN_LUX_VideoWriterHandle, TARN_LUX_VIDEO_CONTAINER_OPTION, void*, void*, void*)
-ORX_PENDING(TARN_LUX_GetSupportedEncodersForAContainer, TARN_LUX_VIDEO_CONTAINER, TARN_LUX_VIDEO_ENCODER*, size_t*)
-ORX_PENDING(TARN_LUX_GetSupportedContainersForAnEncoder, TARN_LUX_VIDEO_ENCODER, TARN_LUX_VIDEO_CONTAINER*, size_t*)
-ORX_PENDING(TARN_LUX_GetSupportedPixelFormats, TARN_LUX_VIDEO_ENCODER, TARN_LUX_PixelFormatName*, size_t*)
-ORX_PENDING(TARN_LUX_VideoWriter_Open, TARN_LUX_VideoWriterHandle*, const char*, TARN_LUX_VIDEO_CONTAINER, TARN_LUX_VIDEO_ENCODER)
-ORX_PENDING(TARN_LUX_VideoWriter_IsOpen, TARN_LUX_VideoWriterHandle, TARN_LUX_BOOL*)
-ORX_PENDING(TARN_LUX_VideoWriter_Close, TARN_LUX_VideoWriterHandle)
-ORX_PENDING(TARN_LUX_VideoWriter_Append, TARN_LUX_VideoWriterHandle, TARN_LUX_ImageHandle)
-ORX_PENDING(TARN_LUX_VideoWriter_NumFramesEncoded, TARN_LUX_VideoWriterHandle, uint64_t*)
-ORX_PENDING(TARN_LUX_VideoWriter_NumFramesDropped, TARN_LUX_VideoWriterHandle, uint64_t*)
-ORX_PENDING(TARN_LUX_VideoWriter_FileSize, TARN_LUX_VideoWriterHandle, uint64_t*)
-ORX_PENDING(TARN_LUX_VideoWriter_ResetFrameCounters, TARN_LUX_VideoWriterHandle)
-ORX_PENDING(TARN_LUX_VideoWriter_SetQueueSize, TARN_LUX_VideoWriterHandle, int32_t)
-ORX_PENDING(TARN_LUX_VideoWriter_QueueSize, TARN_LUX_VideoWriterHandle, int32_t*)
-ORX_PENDING(TARN_LUX_VideoWriter_QueueSizeRange, TARN_LUX_VideoWriterHandle, int32_t*, int32_t*)
-ORX_PENDING(TARN_LUX_VideoWriter_NumBuffersQueued, TARN_LUX_VideoWriterHandle, int32_t*)
-ORX_PENDING(TARN_LUX_VideoWriter_WaitUntilFrameDone, TARN_LUX_VideoWriterHandle, int32_t)
-ORX_PENDING(TARN_LUX_VideoWriter_WaitUntilQueueEmpty, TARN_LUX_VideoWriterHandle, int32_t)
 // clang-format on
