@@ -12,7 +12,7 @@ import numpy as np
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
-from bench_image import HEIGHT, WIDTH, print_table, run_each_thread_setting  # noqa: E402
+from bench_image import HEIGHT, WIDTH, print_table, run_each_thread_setting, thread_label  # noqa: E402
 import cv2  # noqa: E402
 import tarn_lux  # noqa: E402
 from tarn_lux import _tarn_lux_python_interface as m  # noqa: E402
@@ -102,7 +102,7 @@ def main():
         reference = laplacian_variance if name in ("MeanScore", "HistogramVariance") else sobel_magnitude
         cases.append((f"sharpness {name} Mono8 (vs {reference.__name__.replace('_', ' ')})",
                       lambda s=sharpness: s.Measure(image_mono), lambda r=reference: r(mono)))
-    print_table(cases)
+    print_table(f"ours and the references with {thread_label()}", cases)
 
 
 if __name__ == "__main__":

@@ -302,3 +302,14 @@ def test_borrowed_objects_never_become_owners(m, t):
 def test_from_numpy_refuses_arrays_that_do_not_match_the_format(t, array, pixel_format, message):
     with pytest.raises(ValueError, match=message):
         t.Image.from_numpy(array, pixel_format)
+
+
+def test_pixel_format_list_names_its_value_type_as_an_enum(m, t):
+    v = t.PixelFormatList([])
+    expected = "argument {} of type 'std::vector< enum tarn::lux::PixelFormatName >::value_type const &'"
+    for call, position in ((lambda: m.PixelFormatList_append(v, "x"), 2),
+                           (lambda: m.PixelFormatList_push_back(v, None), 2),
+                           (lambda: m.PixelFormatList_assign(v, 1, "x"), 3)):
+        with pytest.raises(TypeError) as caught:
+            call()
+        assert str(caught.value).endswith(expected.format(position))

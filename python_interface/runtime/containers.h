@@ -53,7 +53,11 @@ struct Span {
 Span adjust(ptrdiff_t i, ptrdiff_t j, ptrdiff_t step, size_t size);
 
 // Throws "vector too long" unless `extra` more elements fit.
-void ensureRoom(size_t size, size_t extra, size_t maxCount);
+// Throws std::length_error past `maxCount` elements and std::bad_alloc
+// (MemoryError) when the elements would need more bytes than the machine
+// has: such a request can only fail, and asking the allocator would end the
+// process under the sanitizers or invite the out-of-memory killer.
+void ensureRoom(size_t size, size_t extra, size_t maxCount, size_t elementSize);
 [[noreturn]] void extendedSliceMismatch(size_t given, size_t count);
 [[noreturn]] void emptyVector(const char *what);
 
@@ -156,7 +160,7 @@ struct VectorOps {
     constexpr size_t kLimit = std::min<size_t>(std::numeric_limits<ptrdiff_t>::max(), SIZE_MAX / sizeof(T));
     return std::min(kLimit, Vector().max_size());
   }
-  static void ensureRoom(const Vector &v, size_t extra) { sequence::ensureRoom(v.size(), extra, maxCount()); }
+  static void ensureRoom(const Vector &v, size_t extra) { sequence::ensureRoom(v.size(), extra, maxCount(), sizeof(T)); }
   // Before anything that may move or drop elements: not while another call
   // works with the vector or holds one of its elements.
   static void resizing(const Vector &v) { checkResizable(&v); }
@@ -240,11 +244,11 @@ struct VectorOps {
 
   static Vector *make() { return new Vector(); }
   static Vector *make(size_t n) {
-    sequence::ensureRoom(0, n, maxCount());
+    sequence::ensureRoom(0, n, maxCount(), sizeof(T));
     return new Vector(n);
   }
   static Vector *make(size_t n, const T &value) {
-    sequence::ensureRoom(0, n, maxCount());
+    sequence::ensureRoom(0, n, maxCount(), sizeof(T));
     return new Vector(n, value);
   }
   static Vector *make(const Vector &other) { return new Vector(other); }
@@ -391,7 +395,7 @@ struct VectorOps {
     v.resize(n, value);
   }
   static void assign(Vector &v, size_t n, const T &value) {
-    sequence::ensureRoom(0, n, maxCount());
+    sequence::ensureRoom(0, n, maxCount(), sizeof(T));
     resizing(v);
     v.assign(n, value);
   }

@@ -91,13 +91,16 @@ def class_source(cls, mixins):
         if keyword.iskeyword(name):
             name += "_"
         lines.append("")
+        # A function may name a helper of _mixins that adapts its arguments
+        # first (paths given as os.PathLike, for example).
+        args = f"_mixins.{f.proxy_args}(args)" if getattr(f, "proxy_args", None) else "args"
         if f.kind == "static":
             lines.append("    @staticmethod")
             lines.append(f"    def {name}(*args):")
-            call = f"_lib.{f.name}(*args)"
+            call = f"_lib.{f.name}(*{args})"
         else:
             lines.append(f"    def {name}(self, *args):")
-            call = f"_lib.{f.name}(self, *args)"
+            call = f"_lib.{f.name}(self, *{args})"
         if f.doc:
             lines.append(f"        {pyrepr(f.doc)}")
         coerce = format_positions(f)
