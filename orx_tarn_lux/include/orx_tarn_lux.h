@@ -388,6 +388,48 @@ TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_Histogram_Bins(TARN_LUX_HistogramHand
 /* Image converter                                                          */
 /* ------------------------------------------------------------------------ */
 
+/*
+ * Conversions (also behind TARN_LUX_Image_ConvertTo):
+ *
+ *  - Every format converts into every format that is not Bayer: the
+ *    unpacked Mono, RGB, BGR, RGBa and BGRa formats of 8, 10 and 12 bits,
+ *    Mono10p/12p, Mono10g40ORX/12g24ORX, RGB10p32/BGR10p32 and both YUV420
+ *    orders. A Bayer format converts into the Bayer formats of its own
+ *    pattern (other depth or packing, samples unchanged); nothing else
+ *    becomes Bayer. Other pairs answer
+ *    TARN_LUX_RETURN_CODE_IMAGE_FORMAT_NOT_SUPPORTED naming both formats.
+ *  - Depth changes shift: 12 -> 8 bits drops the low 4 bits, 8 -> 12 bits
+ *    appends 4 zero bits. Packing and unpacking are exact.
+ *  - Colour to Mono: BT.601 luma 0.299 R + 0.587 G + 0.114 B in 14-bit
+ *    fixed point, rounded to nearest, at the input's depth before any depth
+ *    change. Mono to colour copies the sample to R, G and B; new alpha is
+ *    opaque.
+ *  - YUV420: BT.601 with studio-range samples (Y 16-235, U and V 16-240),
+ *    the coefficients and range of OpenCV's NV12/NV21 and I420 conversions:
+ *    R = 1.164 (Y - 16) + 1.596 (V - 128), G = 1.164 (Y - 16) - 0.391
+ *    (U - 128) - 0.813 (V - 128), B = 1.164 (Y - 16) + 2.018 (U - 128), and
+ *    the inverse for RGB -> YUV, in 16-bit fixed point rounded to nearest.
+ *    A 2x2 block's chroma pair is taken from its top-left pixel. YUV to
+ *    Mono is the luma of the RGB it stands for (full range).
+ *  - Bayer to anything else demosaics, by mode: Classic is bilinear
+ *    interpolation; Fast is gradient-corrected linear interpolation (5x5
+ *    kernels); HighQuality is gradient-weighted directional interpolation of
+ *    colour differences (sharpest, slowest). The mosaic is mirrored at its
+ *    borders, so border pixels are as bright as their neighbours. Results
+ *    do not depend on the number of threads.
+ *
+ * The converter holds a mode (initially TARN_LUX_ConversionMode_Fast; other
+ * values than the three modes answer TARN_LUX_RETURN_CODE_INVALID_ARGUMENT)
+ * and at most one pool of output buffers. PreAllocateConversion(input,
+ * output, width, height, imageCount) makes imageCount (1 to 64) buffers for
+ * that one kind of conversion; a Convert of that kind takes a free buffer,
+ * which returns to the pool when the resulting image is destroyed, so a
+ * loop that converts and releases frames allocates no pixel memory. When
+ * every buffer is in use, Convert allocates as usual. A new pre-allocation
+ * replaces the pool. ConvertToBuffer never uses the pool. Several threads
+ * may convert with one converter at once.
+ */
+
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageConverter_Construct(TARN_LUX_ImageConverterHandle *converter);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageConverter_AcquireReference(TARN_LUX_ImageConverterHandle converter);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageConverter_Destruct(TARN_LUX_ImageConverterHandle converter);
@@ -653,6 +695,27 @@ TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageWriter_WriteAsJPG(TARN_LUX_Image
 /* Encoders and containers                                                  */
 /* ------------------------------------------------------------------------ */
 
+/* The AVI container takes the MJPEG encoder; the raw encoder is known but not
+ * supported (its lists are empty, Open refuses it with NOT_SUPPORTED);
+ * unknown identifiers and option numbers answer INVALID_ARGUMENT.
+ *
+ * Options act on an opened video and take its writer's handle. Values are
+ * passed by address with their exact size (INVALID_ARGUMENT otherwise);
+ * GetOption needs at least that size (BUFFER_TOO_SMALL) and writes the size
+ * to *writtenByteCount unless that is null; values outside the range answer
+ * OUT_OF_RANGE. OptionRange writes three doubles (minimum, maximum,
+ * increment) for every option.
+ *  - TARN_LUX_VIDEO_ENCODER_OPTION_QUALITY, uint32_t: 1 to 100, default 90;
+ *    applies to frames compressed from then on. Below 90 colour frames keep
+ *    4:2:0 chroma, from 90 on 4:2:2.
+ *  - TARN_LUX_VIDEO_CONTAINER_OPTION_FRAMERATE, double: 0.001 to 1000 frames
+ *    per second in steps of 0.001, default 25; the value at Close is written
+ *    into the file.
+ *
+ * GetSupportedPixelFormats(MJPEG): Mono8, RGB8, BGR8, RGBa8, BGRa8 (alpha
+ * ignored) and the four 8-bit Bayer formats (demosaiced bilinearly while
+ * the frame is encoded). */
+
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_IEncoder_SetOption(TARN_LUX_VideoWriterHandle writer, TARN_LUX_VIDEO_ENCODER_OPTION option, const void *value, size_t byteCount);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_IEncoder_GetOption(TARN_LUX_VideoWriterHandle writer, TARN_LUX_VIDEO_ENCODER_OPTION option, void *value, size_t byteCount, size_t *writtenByteCount);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_IEncoder_OptionRange(TARN_LUX_VideoWriterHandle writer, TARN_LUX_VIDEO_ENCODER_OPTION option, void *minimum, void *maximum, void *increment);
@@ -667,7 +730,43 @@ TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_GetSupportedPixelFormats(TARN_LUX_VID
 /* Video writer                                                             */
 /* ------------------------------------------------------------------------ */
 
-/* Open writes a new handle; Close ends the video and releases that handle. */
+/* Open writes a new handle; Close ends the video and releases that handle.
+ *
+ * Open only records the file name (UTF-8). The first Append fixes the frame
+ * size (each side 1 to 65535, no multiple of 8 needed) and creates the file,
+ * so a path that cannot be written answers IO_ERROR there. Append copies the
+ * image into a queue and returns: a full queue answers BUSY and counts the
+ * frame as dropped; another size answers INVALID_ARGUMENT; formats outside
+ * the list above answer IMAGE_FORMAT_NOT_SUPPORTED. Frames are compressed by
+ * one thread per processor (TARN_LUX_VIDEO_ENCODERS sets another number) and
+ * written in the order of Append. Every appended frame ends in the file or in
+ * the dropped count.
+ *
+ * Queue size: 1 to 256 frames, default 8; lowering it below the frames
+ * waiting keeps them. NumBuffersQueued counts frames not yet taken up for
+ * compression. ResetFrameCounters resets the encoded and dropped counts;
+ * FileSize is the size of the file as written so far.
+ *
+ * WaitUntilFrameDone returns once a frame more has been finished (at once
+ * when nothing is pending); WaitUntilQueueEmpty once every appended frame is
+ * finished. A time-out of 0 or more milliseconds answers TIMEOUT when it
+ * passes; a negative one waits without limit.
+ *
+ * A failure while compressing or writing (a full disk, for instance) ends the
+ * recording: frames still queued count as dropped, the next Append, wait,
+ * SetQueueSize or option setter answers the failure's code and description,
+ * later ones that the writer failed earlier and must be closed; queries keep
+ * answering. Close reports a failure that no call has reported yet, and
+ * releases the handle in any case.
+ *
+ * The file is AVI with OpenDML extensions: RIFF segments of up to 1 GiB
+ * (TARN_LUX_VIDEO_SEGMENT_BYTES sets a smaller limit, for tests), each with
+ * its own index, the first also with the classic index, so files of any
+ * length stay valid. Sizes and frame counts in the file are kept current
+ * after every frame, so a recording cut short (a killed process) stays
+ * readable up to its last whole frame.
+ *
+ * IsOpen answers false for a null handle (a writer never opened). */
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_VideoWriter_Open(TARN_LUX_VideoWriterHandle *writer, const char *fileName, TARN_LUX_VIDEO_CONTAINER container, TARN_LUX_VIDEO_ENCODER encoder);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_VideoWriter_IsOpen(TARN_LUX_VideoWriterHandle writer, TARN_LUX_BOOL *isOpen);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_VideoWriter_Close(TARN_LUX_VideoWriterHandle writer);

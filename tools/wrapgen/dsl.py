@@ -1,6 +1,6 @@
 """Short forms for the recurring shapes of wrapper descriptions."""
 
-from model import (Constructed, DoubleR, Overload,
+from model import (Constructed, DoubleR, Move, Object, Overload,
                    Self, SetterSelf, SignedR, UnsignedR, Void)
 
 
@@ -68,3 +68,30 @@ def lifecycle(cls, init=True):
     cls.add(f"{cls.name}_swigregister", kind="register", custom="register")
     if init:
         cls.add(f"{cls.name}_swiginit", kind="init", custom="init")
+
+
+# --- classes holding one reference-counted library object ----------------------
+# Their constructors list the default form, the shallow copy and the move (which
+# the copy always shadows for an object of the class), then their own forms.
+
+def _short(cls):
+    return cls.native.rsplit("::", 1)[-1]
+
+
+def default_form(cls):
+    return ([], f"new {cls.native}()", Constructed(cls), f"{cls.native}::{_short(cls)}()")
+
+
+def copy_form(cls):
+    return ([Object(cls)], f"new {cls.native}($0)", Constructed(cls),
+            f"{cls.native}::{_short(cls)}({cls.native} const &)")
+
+
+def move_form(cls):
+    return ([Move(cls)], f"new {cls.native}($0)", Constructed(cls), f"{cls.native}::{_short(cls)}({cls.native} &&)")
+
+
+def library_object_constructors(cls, extra=(), default=True, doc=None, **options):
+    """new_<Class>: [default,] copy, move, then `extra` forms (args, call, result, prototype)."""
+    forms = ([default_form(cls)] if default else []) + [copy_form(cls), move_form(cls)] + list(extra)
+    return overloads(cls, f"new_{cls.name}", forms, doc=doc, kind="ctor", **options)

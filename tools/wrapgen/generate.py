@@ -19,9 +19,13 @@ UMBRELLA = "library/object_layer.h"
 
 def load(description_dir):
     module = Module()
+    module.headers = []  # object-layer headers the description files name in HEADERS
     order_file = os.path.join(description_dir, "ORDER")
     with open(order_file) as stream:
         names = [line.strip() for line in stream if line.strip() and not line.startswith("#")]
+    # Files ORDER does not name follow in alphabetical order.
+    names += sorted(entry[:-3] for entry in os.listdir(description_dir)
+                    if entry.endswith(".py") and entry[:-3] not in names)
     mixins = {}
     for name in names:
         path = os.path.join(description_dir, name + ".py")
@@ -30,6 +34,7 @@ def load(description_dir):
         found.loader.exec_module(description)
         description.describe(module)
         mixins.update(getattr(description, "MIXINS", {}))
+        module.headers += [h for h in getattr(description, "HEADERS", []) if h not in module.headers]
     for cls in module.classes:
         module.classes_by_name[cls.name] = cls
     return module, mixins
@@ -58,7 +63,8 @@ def main(argv):
         return
     os.makedirs(os.path.join(cpp_dir, "wrappers"), exist_ok=True)
     for cls in module.classes + [module.free]:
-        write_if_changed(os.path.join(cpp_dir, "wrappers", f"{cls.name}.cpp"), emit_cpp.class_source(cls, [UMBRELLA]))
+        write_if_changed(os.path.join(cpp_dir, "wrappers", f"{cls.name}.cpp"), 
+                         emit_cpp.class_source(cls, [UMBRELLA] + module.headers))
     write_if_changed(os.path.join(cpp_dir, "wrappers", "method_table.cpp"), emit_cpp.method_table(functions))
     os.makedirs(os.path.dirname(proxy_file), exist_ok=True)
     write_if_changed(proxy_file, emit_python.proxy_module(module, mixins))

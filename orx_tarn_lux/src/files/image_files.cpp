@@ -48,7 +48,7 @@ Image interpret(Image image, const PixelFormatInfo& want, FileType type) {
     const bool sameDepth = have.significantBitsPerChannel == want.significantBitsPerChannel &&
                            have.storageBitsPerChannel == want.storageBitsPerChannel;
     if (sameDepth && isGray(have) && isGray(want)) {
-        image.reinterpretAs(want.name);
+        image.reshape(want.name, image.width(), image.height());
         return image;
     }
     if (sameDepth && isColor(have) && isColor(want) && (want.channels == 4 || have.channels == 3)) {
