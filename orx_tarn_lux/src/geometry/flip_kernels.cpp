@@ -70,7 +70,12 @@ void transposeScalar(const uint8_t* in, ptrdiff_t inStep, uint8_t* out, ptrdiff_
 void mapRows(const Plane& in, const Plane& out, GridMap map, size_t begin, size_t end) {
     const size_t bytes = in.pixelBytes;
     if (!map.transpose) {
-        for (size_t y = begin; y < end; ++y) {
+        // A row is read forwards when copied and backwards when reversed; the
+        // rows are taken in the order that makes the whole read one
+        // continuous run in that direction, which the prefetchers follow.
+        const bool backwards = map.flipX != map.flipY;
+        for (size_t step = begin; step < end; ++step) {
+            const size_t y = backwards ? end - 1 - (step - begin) : step;
             const uint8_t* source = in.row(map.flipY ? in.height - 1 - y : y);
             if (map.flipX)
                 reverse(source, out.row(y), in.width, bytes);

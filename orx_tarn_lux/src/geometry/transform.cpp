@@ -103,6 +103,14 @@ void transformInPlace(Image& image, flip::GridMap map, const char* parameter) {
     const TARN_LUX_PixelFormatName name = transformedFormat(format, map, image.width(), image.height());
     if (map.transpose) {
         Image turned = transformImage(image, map, parameter);
+        if (image.ownsMemory()) {
+            // The turned frame takes the image's place; its old memory goes
+            // back to the pool.
+            turned.setTimestamp(image.timestamp());
+            image = std::move(turned);
+            return;
+        }
+        // Caller memory stays the image's memory: copy the turned frame back.
         uint8_t* target = image.data();
         const uint8_t* source = turned.data();
         const size_t bytes = image.byteCount();

@@ -20,10 +20,12 @@
 // 270 TARN_LUX_RETURN_CODE_INVALID_ARGUMENT.
 //
 // In place, mirrors and half turns exchange pixels within the image's memory.
-// A quarter turn of a non-square image needs the turned copy before it can
-// overwrite the original, so it goes through one temporary frame; the image
-// keeps its memory (and with it a caller's buffer) and swaps its width and
-// height.
+// A quarter turn of a non-square frame cannot overwrite its source as it
+// goes, so it turns into a new frame: an image with memory of its own then
+// takes the new frame (its data address changes, so arrays viewing the old
+// pixels no longer show the image), while an image over caller memory gets
+// the turned pixels copied back and keeps its memory. Either way the handle
+// stays, with width and height swapped.
 #pragma once
 
 #include "core/image.h"
