@@ -100,19 +100,30 @@ def main():
     cases.append(("BayerRG8 -> Mono8", lambda: image_bayer.ConvertTo(m.PixelFormatName_Mono8),
                   lambda: cv2.cvtColor(bayer, cv2.COLOR_BayerBG2GRAY)))
 
+    print_table(f"ours and OpenCV with {thread_label()}", cases)
+
+
+def thread_label():
+    """Sets OpenCV to the thread count ours runs with and names it."""
     threads = int(os.environ.get("TARN_LUX_THREADS", "0"))
     if threads:
         cv2.setNumThreads(threads)
-    label = f"{threads} thread(s)" if threads else "default threads"
-    print_table(f"ours and OpenCV with {label}", cases)
+    return f"{threads} thread(s)" if threads else "default threads"
 
-if __name__ == "__main__":
+
+def run_each_thread_setting(main, script):
+    """Runs `main` here when this process is one setting's child, else `script`
+    once with one thread and once with the default, each in its own process."""
     if "TARN_LUX_THREADS" in os.environ or "TARN_LUX_BENCH_CHILD" in os.environ:
         main()
-    else:
-        for setting in ("1", "0"):
-            environment = dict(os.environ, TARN_LUX_THREADS=setting)
-            if setting == "0":
-                del environment["TARN_LUX_THREADS"]
-                environment["TARN_LUX_BENCH_CHILD"] = "1"
-            subprocess.run([sys.executable, __file__, *sys.argv[1:]], env=environment, check=True)
+        return
+    for setting in ("1", "0"):
+        environment = dict(os.environ, TARN_LUX_THREADS=setting)
+        if setting == "0":
+            del environment["TARN_LUX_THREADS"]
+            environment["TARN_LUX_BENCH_CHILD"] = "1"
+        subprocess.run([sys.executable, script, *sys.argv[1:]], env=environment, check=True)
+
+
+if __name__ == "__main__":
+    run_each_thread_setting(main, __file__)

@@ -78,8 +78,10 @@ def test_pixel_format_equality_copy_and_implicit_conversion(t, m):
     assert m.PixelFormat___eq__(p, "nonsense") is NotImplemented
     copy = t.PixelFormat(p)
     assert copy.PixelFormatName() == p.PixelFormatName() == m.PixelFormatName_Mono8
+    # The package takes names; the flat constructor keeps its exact rules.
+    assert t.PixelFormat("Mono8") == p
     with pytest.raises(TypeError, match="Wrong number or type of arguments for overloaded function 'new_PixelFormat'"):
-        t.PixelFormat("Mono8")
+        m.new_PixelFormat("Mono8")
 
 
 @pytest.mark.parametrize("name, expected", [

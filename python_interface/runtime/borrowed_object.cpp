@@ -74,6 +74,8 @@ PyObject *newBorrowedResult(TypeInfo *type, PyObject *owner, TypeInfo *ownerType
   object->base.type = type;
   object->base.own = 0;
   object->base.next = nullptr;
+  object->base.keeper = nullptr;
+  object->base.linked = 0;
   Py_INCREF(owner);
   object->owner = owner;
   object->ownerType = ownerType;

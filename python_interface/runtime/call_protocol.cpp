@@ -186,7 +186,8 @@ bool voidPointerArg(PyObject *object, void **value, const char *message) {
   }
   WrappedObject *wrapped = wrappedObjectOf(object);
   if (!wrapped) return argumentError(kError, message);
-  *value = wrapped->ptr;
+  *value = resolvedPointer(wrapped);
+  if (CallScope *scope = CallScope::current()) scope->use(*value);
   return true;
 }
 
@@ -296,9 +297,12 @@ PyObject *fromString(const std::string &value) {
 
 namespace {
 
+// The class registered for an exception type; a registered class that is
+// no exception class cannot be raised, so RuntimeError stands in for it.
 PyObject *registeredClass(TypeIndex type) {
   ClassData *data = types()[type]->clientData;
-  return data && data->proxyClass ? data->proxyClass : PyExc_RuntimeError;
+  return data && data->proxyClass && PyExceptionClass_Check(data->proxyClass) ? data->proxyClass
+                                                                               : PyExc_RuntimeError;
 }
 
 void raise(TypeIndex type, const std::exception &error) { PyErr_SetString(registeredClass(type), error.what()); }

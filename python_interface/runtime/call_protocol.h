@@ -10,11 +10,13 @@
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <limits>
 #include <type_traits>
 #include <string>
 #include <utility>
 
+#include "runtime/call_scope.h"
 #include "runtime/type_registry.h"
 #include "runtime/type_table.h"
 #include "runtime/wrapped_object.h"
@@ -103,6 +105,16 @@ inline bool referenceArg(PyObject *object, TypeIndex type, T **value, const char
 // A `void *` parameter takes the pointer of any wrapped object, or None.
 bool voidPointerArg(PyObject *object, void **value, const char *message);
 
+// Owns the moved-from source of a move constructor; deletes it when the
+// call ends (or later, while another call still works on it).
+template <class T>
+struct MovedFrom {
+  T *value = nullptr;
+  MovedFrom() = default;
+  MovedFrom(const MovedFrom &) = delete;
+  ~MovedFrom() { destroy(value); }
+};
+
 // `T &&` parameters: the wrapped object gives up its native object.
 template <class T>
 inline bool moveArg(PyObject *object, TypeIndex type, T **value, const char *message) {
@@ -180,16 +192,25 @@ inline PyObject *fromDouble(double value) { return PyFloat_FromDouble(value); }
 PyObject *fromString(const std::string &value);
 inline PyObject *none() { Py_RETURN_NONE; }
 
+// A result that owns `object`; the object is deleted when the result
+// cannot be made.
+template <class T>
+inline PyObject *adoptedResult(std::unique_ptr<T> object, TypeIndex type, int flags) {
+  PyObject *result = newResultObject(object.get(), types()[type], flags);
+  if (result) object.release();
+  return result;
+}
+
 // A proxy instance owning a heap copy (or move) of a value.
 template <class T>
 inline PyObject *ownedResult(T &&value, TypeIndex type) {
   using Plain = std::remove_cv_t<std::remove_reference_t<T>>;
-  return newResultObject(new Plain(std::forward<T>(value)), types()[type], kOwn);
+  return adoptedResult(std::make_unique<Plain>(std::forward<T>(value)), type, kOwn);
 }
 
 template <class T>
 inline PyObject *constructorResult(T *object, TypeIndex type) {
-  return newResultObject(object, types()[type], kConstructorResult);
+  return adoptedResult(std::unique_ptr<T>(object), type, kConstructorResult);
 }
 
 // --- native calls -------------------------------------------------------------

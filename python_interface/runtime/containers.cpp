@@ -1,6 +1,10 @@
 #include "runtime/containers.h"
 
+#include <unistd.h>
+
+#include <cstdint>
 #include <cstdio>
+#include <new>
 
 namespace tarn::rt {
 namespace sequence {
@@ -32,8 +36,13 @@ Span adjust(ptrdiff_t i, ptrdiff_t j, ptrdiff_t step, size_t size) {
   return s;
 }
 
-void ensureRoom(size_t size, size_t extra, size_t maxCount) {
+void ensureRoom(size_t size, size_t extra, size_t maxCount, size_t elementSize) {
   if (size > maxCount || extra > maxCount - size) throw std::length_error("vector too long");
+  static const size_t physicalBytes = [] {
+    long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 ? static_cast<size_t>(pages) * static_cast<size_t>(pageSize) : SIZE_MAX;
+  }();
+  if (size + extra > physicalBytes / elementSize) throw std::bad_alloc();
 }
 
 void extendedSliceMismatch(size_t given, size_t count) {

@@ -29,6 +29,7 @@
 
 #include "runtime/borrowed_object.h"
 #include "runtime/call_protocol.h"
+#include "runtime/call_scope.h"
 #include "runtime/iterators.h"
 
 namespace tarn::rt {
@@ -52,7 +53,11 @@ struct Span {
 Span adjust(ptrdiff_t i, ptrdiff_t j, ptrdiff_t step, size_t size);
 
 // Throws "vector too long" unless `extra` more elements fit.
-void ensureRoom(size_t size, size_t extra, size_t maxCount);
+// Throws std::length_error past `maxCount` elements and std::bad_alloc
+// (MemoryError) when the elements would need more bytes than the machine
+// has: such a request can only fail, and asking the allocator would end the
+// process under the sanitizers or invite the out-of-memory killer.
+void ensureRoom(size_t size, size_t extra, size_t maxCount, size_t elementSize);
 [[noreturn]] void extendedSliceMismatch(size_t given, size_t count);
 [[noreturn]] void emptyVector(const char *what);
 
@@ -155,7 +160,10 @@ struct VectorOps {
     constexpr size_t kLimit = std::min<size_t>(std::numeric_limits<ptrdiff_t>::max(), SIZE_MAX / sizeof(T));
     return std::min(kLimit, Vector().max_size());
   }
-  static void ensureRoom(const Vector &v, size_t extra) { sequence::ensureRoom(v.size(), extra, maxCount()); }
+  static void ensureRoom(const Vector &v, size_t extra) { sequence::ensureRoom(v.size(), extra, maxCount(), sizeof(T)); }
+  // Before anything that may move or drop elements: not while another call
+  // works with the vector or holds one of its elements.
+  static void resizing(const Vector &v) { checkResizable(&v); }
 
   static Vector *vectorOf(PyObject *container) {
     void *pointer = nullptr;
@@ -236,11 +244,11 @@ struct VectorOps {
 
   static Vector *make() { return new Vector(); }
   static Vector *make(size_t n) {
-    sequence::ensureRoom(0, n, maxCount());
+    sequence::ensureRoom(0, n, maxCount(), sizeof(T));
     return new Vector(n);
   }
   static Vector *make(size_t n, const T &value) {
-    sequence::ensureRoom(0, n, maxCount());
+    sequence::ensureRoom(0, n, maxCount(), sizeof(T));
     return new Vector(n, value);
   }
   static Vector *make(const Vector &other) { return new Vector(other); }
@@ -262,7 +270,11 @@ struct VectorOps {
     return item(self, v, sequence::elementIndex(i, v.size()));
   }
   static void setitem(Vector &v, ptrdiff_t i, const T &value) { v[sequence::elementIndex(i, v.size())] = value; }
-  static void delitem(Vector &v, ptrdiff_t i) { v.erase(v.begin() + sequence::elementIndex(i, v.size())); }
+  static void delitem(Vector &v, ptrdiff_t i) {
+    size_t at = sequence::elementIndex(i, v.size());
+    resizing(v);
+    v.erase(v.begin() + ptrdiff_t(at));
+  }
 
   static PyObject *front(PyObject *self, const Vector &v) {
     if (v.empty()) sequence::emptyVector("index out of range");
@@ -272,15 +284,28 @@ struct VectorOps {
     if (v.empty()) sequence::emptyVector("index out of range");
     return item(self, v, v.size() - 1);
   }
+  // The element leaves the vector before its Python object is made: making
+  // it can run Python code, which may change the vector.
   static PyObject *pop(Vector &v) {
     if (v.empty()) sequence::emptyVector("pop from empty container");
-    PyObject *last = Items::copyOut(v.back());
-    if (last) v.pop_back();
-    return last;
+    resizing(v);
+    T last = std::move(v.back());
+    v.pop_back();
+    return Items::copyOut(last);
   }
   static void popBack(Vector &v) {
     if (v.empty()) sequence::emptyVector("pop from empty container");
+    resizing(v);
     v.pop_back();
+  }
+  static void clear(Vector &v) {
+    resizing(v);
+    v.clear();
+  }
+  static void swap(Vector &v, Vector &other) {
+    resizing(v);
+    resizing(other);
+    v.swap(other);
   }
 
   // --- slices ---
@@ -293,6 +318,8 @@ struct VectorOps {
   }
 
   static void erase(Vector &v, const sequence::Span &s) {
+    if (s.count == 0 && s.step != 1) return;
+    resizing(v);
     if (s.step == 1) {
       v.erase(v.begin() + s.first, v.begin() + s.last);
       return;
@@ -315,6 +342,7 @@ struct VectorOps {
     Vector copy;
     const Vector &items = &given == &v ? (copy = given) : given;  // assigning a vector to a slice of itself
     if (s.step == 1) {
+      resizing(v);
       size_t replaced = static_cast<size_t>(s.last - s.first);
       if (replaced <= items.size()) {
         ensureRoom(v, items.size() - replaced);
@@ -348,22 +376,27 @@ struct VectorOps {
 
   static void append(Vector &v, const T &value) {
     ensureRoom(v, 1);
+    resizing(v);
     v.push_back(value);
   }
   static void reserve(Vector &v, size_t n) {
     if (n > v.size()) ensureRoom(v, n - v.size());
+    if (n > v.capacity()) resizing(v);
     v.reserve(n);
   }
   static void resize(Vector &v, size_t n) {
     if (n > v.size()) ensureRoom(v, n - v.size());
+    resizing(v);
     v.resize(n);
   }
   static void resize(Vector &v, size_t n, const T &value) {
     if (n > v.size()) ensureRoom(v, n - v.size());
+    resizing(v);
     v.resize(n, value);
   }
   static void assign(Vector &v, size_t n, const T &value) {
-    sequence::ensureRoom(0, n, maxCount());
+    sequence::ensureRoom(0, n, maxCount(), sizeof(T));
+    resizing(v);
     v.assign(n, value);
   }
 
@@ -392,24 +425,28 @@ struct VectorOps {
 
   static PyObject *erase(PyObject *self, Vector &v, const ForwardIterator &pos) {
     size_t at = positionIn(v, pos, false);
+    resizing(v);
     v.erase(v.begin() + ptrdiff_t(at));
     return forwardAt(self, at);
   }
   static PyObject *erase(PyObject *self, Vector &v, const ForwardIterator &first, const ForwardIterator &last) {
     size_t from = positionIn(v, first, true), to = positionIn(v, last, true);
     if (to < from) throw std::out_of_range("iterator out of range");
+    resizing(v);
     v.erase(v.begin() + ptrdiff_t(from), v.begin() + ptrdiff_t(to));
     return forwardAt(self, from);
   }
   static PyObject *insert(PyObject *self, Vector &v, const ForwardIterator &pos, const T &value) {
     size_t at = positionIn(v, pos, true);
     ensureRoom(v, 1);
+    resizing(v);
     v.insert(v.begin() + ptrdiff_t(at), value);
     return forwardAt(self, at);
   }
   static void insert(Vector &v, const ForwardIterator &pos, size_t n, const T &value) {
     size_t at = positionIn(v, pos, true);
     ensureRoom(v, n);
+    resizing(v);
     v.insert(v.begin() + ptrdiff_t(at), n, value);
   }
 

@@ -119,8 +119,14 @@ PyObject *takeOverIterator(PyObject *self, swig::SwigPyIterator *iterator) {
   WrappedObject *wrapped = wrappedObjectOf(self);
   // Only an owner can hand ownership on; a borrowed self stays borrowed.
   if (!wrapped || !wrapped->own) return sameIterator(self);
-  PyObject *result = newResultObject(iterator, iteratorType(), kOwn);
-  if (result) setOwn(wrapped, 0);
+  PyObject *heir = newBareObject(iterator, iteratorType(), 1);
+  if (!heir) return nullptr;
+  Py_INCREF(heir);
+  PyObject *result = resultFor(heir, iteratorType(), kOwn);
+  // `self` keeps the heir alive: dropping the result (it.__iadd__(n)
+  // without rebinding) must not free the iterator `self` still names.
+  if (result) handOwnershipTo(wrapped, heir);
+  Py_DECREF(heir);
   return result;
 }
 

@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <stdexcept>
+#include <typeinfo>
 
 #include "runtime/type_registry.h"
 
@@ -104,10 +105,12 @@ class SwigPyIterator_T : public SwigPyIterator {
   SwigPyIterator_T(ptrdiff_t position, PyObject *container, Hold hold)
       : SwigPyIterator(container, hold), current(position) {}
 
-  static const SwigPyIterator_T &peer(const SwigPyIterator &x) {
-    auto *other = dynamic_cast<const SwigPyIterator_T *>(&x);
-    if (!other) throw std::invalid_argument("bad iterator type");
-    return *other;
+  // Iterators compare only with iterators of exactly their own kind: a
+  // bounded one (<C>_iterator) is not comparable with an unbounded one
+  // (<C>_begin) of the same vector.
+  const SwigPyIterator_T &peer(const SwigPyIterator &x) const {
+    if (typeid(x) != typeid(*this)) throw std::invalid_argument("bad iterator type");
+    return static_cast<const SwigPyIterator_T &>(x);
   }
 
   PyObject *valueAt(ptrdiff_t position) const {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "runtime/borrowed_object.h"
+#include "runtime/call_scope.h"
 #include "runtime/type_table.h"
 #include "runtime/wrapped_object.h"
 
@@ -261,10 +262,16 @@ int implicitConversion(PyObject *object, void **result, TypeInfo *type, int *own
   int status = kError;
   WrappedObject *wrapped = wrappedObjectOf(instance);
   void *pointer = nullptr;
-  if (wrapped && succeeded(convertPointer(reinterpret_cast<PyObject *>(wrapped), &pointer, type, 0))) {
+  // Only an instance that owns its native object can hand it over (a proxy
+  // class of the caller's own could offer somebody else's).
+  if (wrapped && wrapped->own && !wrapped->keeper &&
+      succeeded(convertPointer(reinterpret_cast<PyObject *>(wrapped), &pointer, type, 0)) && pointer) {
     if (result) {
-      // The caller takes over the native object made for this call.
+      // The caller takes over the native object made for this call; the
+      // temporary instance, which its class may have kept somewhere, lets
+      // go of it entirely.
       setOwn(wrapped, 0);
+      wrapped->ptr = nullptr;
       *result = pointer;
       if (own) *own = 0;
     }
@@ -294,13 +301,17 @@ int convertPointer(PyObject *object, void **result, TypeInfo *type, int flags, i
       entry = candidate->type ? castCheck(candidate->type, type) : nullptr;
       if (!entry) continue;
     }
-    void *native = candidate->ptr;
-    // An element of a vector is looked up anew: the vector may have moved it.
-    if (isBorrowedObject(candidate) && !(native = currentPointer(candidate))) return kStaleReference;
+    // Elements of vectors and objects that handed their ownership on are
+    // found anew through their owner: it may have moved or deleted them.
+    void *native = resolvedPointer(candidate);
+    if (!native) {
+      if (isBorrowedObject(candidate)) return kStaleReference;
+      if (flags & kNoNull) return kNullReference;  // deleted or moved from
+    }
     void *pointer = native;
     if (entry && entry->converter) {
       pointer = nullptr;
-      if (result) {  // a mere check must not allocate
+      if (result && native) {  // a mere check must not allocate
         int newMemory = 0;
         pointer = entry->converter(native, &newMemory);
         if (newMemory && own) *own |= kNewMemory;
@@ -310,7 +321,11 @@ int convertPointer(PyObject *object, void **result, TypeInfo *type, int flags, i
     if (own) *own |= candidate->own;
     if (flags & kDisown) setOwn(candidate, 0);
     if (flags & kClear) candidate->ptr = nullptr;
-    if (result) *result = pointer;
+    if (result) {
+      *result = pointer;
+      // Whatever the call does next, this object is not freed under it.
+      if (CallScope *scope = CallScope::current(); scope && native) scope->use(native);
+    }
     return kOk;
   }
   if (implicit) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "runtime/borrowed_object.h"
+#include "runtime/call_scope.h"
 
 namespace tarn::rt {
 namespace {
@@ -17,20 +18,25 @@ void takeCapsuleReference() { Py_XINCREF(sharedCapsule()); }
 void dropCapsuleReference() { Py_XDECREF(sharedCapsule()); }
 
 PyObject *objectRepr(PyObject *self) {
-  auto *object = reinterpret_cast<WrappedObject *>(self);
-  PyObject *text = PyUnicode_FromFormat("<Swig Object of type '%s' at %p>", displayName(object->type),
-                                        static_cast<void *>(object));
-  if (text && object->next) {
-    PyObject *tail = objectRepr(object->next);
-    if (!tail) {
-      Py_DECREF(text);
+  // One text per object of the chain, joined once at the end: chains may be
+  // long.
+  PyObject *parts = PyList_New(0);
+  if (!parts) return nullptr;
+  for (PyObject *link = self; link; link = reinterpret_cast<WrappedObject *>(link)->next) {
+    auto *object = reinterpret_cast<WrappedObject *>(link);
+    PyObject *part = PyUnicode_FromFormat("<Swig Object of type '%s' at %p>", displayName(object->type),
+                                          static_cast<void *>(object));
+    if (!part || PyList_Append(parts, part) < 0) {
+      Py_XDECREF(part);
+      Py_DECREF(parts);
       return nullptr;
     }
-    PyObject *joined = PyUnicode_Concat(text, tail);
-    Py_DECREF(text);
-    Py_DECREF(tail);
-    text = joined;
+    Py_DECREF(part);
   }
+  PyObject *empty = PyUnicode_New(0, 0);
+  PyObject *text = empty ? PyUnicode_Join(empty, parts) : nullptr;
+  Py_XDECREF(empty);
+  Py_DECREF(parts);
   return text;
 }
 
@@ -54,6 +60,26 @@ void callDestroy(WrappedObject *object, ClassData *data) {
   Py_XDECREF(result);
 }
 
+bool isOwnType(PyObject *object) {
+  return Py_TYPE(object) == wrappedObjectType() || PyType_IsSubtype(Py_TYPE(object), wrappedObjectType());
+}
+
+// Drops the chain behind a dying object one link at a time: released
+// recursively, a long chain would exhaust the stack.
+void releaseChain(PyObject *next) {
+  while (next) {
+    if (Py_REFCNT(next) > 1 || !isOwnType(next)) {
+      Py_DECREF(next);
+      return;
+    }
+    auto *link = reinterpret_cast<WrappedObject *>(next);
+    PyObject *tail = link->next;
+    link->next = nullptr;
+    Py_DECREF(next);
+    next = tail;
+  }
+}
+
 }  // namespace
 
 void releaseWrappedObject(WrappedObject *object) {
@@ -67,7 +93,10 @@ void releaseWrappedObject(WrappedObject *object) {
     }
     if (object->own == 1) dropCapsuleReference();
   }
-  Py_CLEAR(object->next);
+  Py_CLEAR(object->keeper);
+  PyObject *next = object->next;
+  object->next = nullptr;
+  releaseChain(next);
 }
 
 namespace {
@@ -119,13 +148,20 @@ PyObject *methodAppend(PyObject *self, PyObject *other) {
   }
   auto *object = reinterpret_cast<WrappedObject *>(self);
   auto *appended = reinterpret_cast<WrappedObject *>(other);
-  // A chain that loops back would make every walk over it endless.
-  for (PyObject *link = other; link; link = reinterpret_cast<WrappedObject *>(link)->next)
-    if (link == self) Py_RETURN_NONE;
+  // A chain that loops back would make every walk over it endless. The
+  // appended object leaves its own chain behind, so only an object that
+  // already stands behind this one could close a loop; only an object that
+  // has been linked before can stand there. Such an object stays where it is.
+  if (other == self) Py_RETURN_NONE;
+  if (appended->linked)
+    for (PyObject *link = object->next; link; link = reinterpret_cast<WrappedObject *>(link)->next)
+      if (link == other) Py_RETURN_NONE;
   Py_INCREF(other);
-  Py_XDECREF(appended->next);
+  PyObject *dropped = appended->next;
   appended->next = object->next;  // the reference moves along with the link
+  appended->linked = 1;
   object->next = other;
+  Py_XDECREF(dropped);  // last: releasing it can run code
   Py_RETURN_NONE;
 }
 
@@ -230,34 +266,65 @@ bool isWrappedObject(PyObject *object) {
   return type == &gObjectType || std::strcmp(type->tp_name, "SwigPyObject") == 0;
 }
 
+namespace {
+
+// The "this" attribute of a proxy (a new reference), or nullptr.
+PyObject *thisAttribute(PyObject *object) {
+  // Fast path: proxy instances keep "this" in their instance dictionary.
+  if (PyObject **dict = _PyObject_GetDictPtr(object); dict && *dict && !PyType_Check(object)) {
+    PyObject *dictionary = *dict;
+    Py_INCREF(dictionary);  // the lookup may run code that replaces the dictionary
+    PyObject *attribute = PyDict_GetItemWithError(dictionary, thisName());
+    Py_XINCREF(attribute);
+    Py_DECREF(dictionary);
+    if (attribute) return attribute;
+    if (PyErr_Occurred()) PyErr_Clear();
+  }
+  PyObject *attribute = PyObject_GetAttr(object, thisName());
+  if (!attribute) PyErr_Clear();
+  return attribute;
+}
+
+}  // namespace
+
 WrappedObject *wrappedObjectOf(PyObject *object) {
-  while (object) {
+  CallScope *scope = CallScope::current();
+  for (int depth = 0; object; ++depth) {
     if (isWrappedObject(object)) return reinterpret_cast<WrappedObject *>(object);
-    PyObject *attribute = nullptr;
-    // Fast path: proxy instances keep "this" in their instance dictionary.
-    if (PyObject **dict = _PyObject_GetDictPtr(object); dict && *dict && !PyType_Check(object)) {
-      attribute = PyDict_GetItemWithError(*dict, thisName());
-      if (!attribute && PyErr_Occurred()) PyErr_Clear();
-    }
-    if (!attribute) {
-      attribute = PyObject_GetAttr(object, thisName());
-      if (!attribute) {
-        PyErr_Clear();
-        return nullptr;
-      }
-      Py_DECREF(attribute);  // the instance keeps it alive
-    }
+    if (depth == kMaxThisDepth) return nullptr;  // a cycle, or a chain too long to be a proxy's
+    PyObject *attribute = thisAttribute(object);
+    if (!attribute) return nullptr;
+    // The attribute may have been made for this lookup, or be dropped by
+    // code that runs later in the call: the scope keeps it until the end.
+    if (scope)
+      scope->keep(attribute);
+    else
+      Py_DECREF(attribute);
     if (attribute == object) return nullptr;
     object = attribute;
   }
   return nullptr;
 }
 
+void *resolvedPointer(WrappedObject *object) {
+  if (isBorrowedObject(object)) return currentPointer(object);
+  // Keepers are always newer objects than what they keep, so this ends.
+  while (object->ptr && object->keeper) object = reinterpret_cast<WrappedObject *>(object->keeper);
+  return object->ptr;
+}
+
+void handOwnershipTo(WrappedObject *object, PyObject *heir) {
+  Py_INCREF(heir);
+  Py_XSETREF(object->keeper, heir);
+  setOwn(object, 0);
+}
+
 void setOwn(WrappedObject *object, int own) {
   if (object->own == own) return;
-  // A borrowed object points into another object's storage; owning it
-  // would delete memory that its owner frees again.
-  if (own && isBorrowedObject(object)) return;
+  // A borrowed object points into another object's storage, and one that
+  // handed its ownership on shares its native object with the heir: owning
+  // it would delete memory that is freed again elsewhere.
+  if (own && (isBorrowedObject(object) || object->keeper)) return;
   if (own)
     takeCapsuleReference();
   else
@@ -272,6 +339,8 @@ PyObject *newBareObject(void *ptr, TypeInfo *type, int own) {
   object->type = type;
   object->own = own ? 1 : 0;
   object->next = nullptr;
+  object->keeper = nullptr;
+  object->linked = 0;
   if (object->own) takeCapsuleReference();
   return reinterpret_cast<PyObject *>(object);
 }
@@ -283,17 +352,31 @@ PyObject *newResultObject(void *ptr, TypeInfo *type, int flags) {
 
 PyObject *resultFor(PyObject *bare, TypeInfo *type, int flags) {
   if (!bare) return nullptr;
+  // Making the proxy instance can run Python code (a proxy class of the
+  // caller's own); the caller learns of a failure and still owns the native
+  // object, so the bare object must neither delete nor show it.
+  auto abandon = [bare] {
+    auto *object = reinterpret_cast<WrappedObject *>(bare);
+    setOwn(object, 0);
+    object->ptr = nullptr;
+    Py_DECREF(bare);
+    return nullptr;
+  };
   ClassData *data = type ? type->clientData : nullptr;
   if (!data || (flags & kBare)) return bare;
   PyObject *instance = nullptr;
   if (data->rawNew) {
     instance = PyObject_Call(data->rawNew, data->rawNewArgs, nullptr);
     if (instance && PyObject_SetAttr(instance, thisName(), bare) != 0) Py_CLEAR(instance);
+    if (!instance) return abandon();
   } else {
     auto *proxyType = reinterpret_cast<PyTypeObject *>(data->proxyClass);
     PyObject *emptyArgs = PyTuple_New(0);
     PyObject *emptyKeywords = PyDict_New();
-    if (emptyArgs && emptyKeywords) instance = proxyType->tp_new(proxyType, emptyArgs, emptyKeywords);
+    if (!proxyType->tp_new)
+      PyErr_Format(PyExc_TypeError, "cannot create '%s' instances", proxyType->tp_name);
+    else if (emptyArgs && emptyKeywords)
+      instance = proxyType->tp_new(proxyType, emptyArgs, emptyKeywords);
     Py_XDECREF(emptyArgs);
     Py_XDECREF(emptyKeywords);
     if (instance) {
@@ -302,6 +385,7 @@ PyObject *resultFor(PyObject *bare, TypeInfo *type, int flags) {
       else
         PyType_Modified(proxyType);
     }
+    if (!instance) return abandon();
   }
   Py_DECREF(bare);
   return instance;
@@ -377,6 +461,7 @@ PyObject *registerProxyClass(TypeInfo *type, PyObject *arg) {
 }
 
 PyObject *initProxyInstance(PyObject *, PyObject *args) {
+  CallScope scope;
   if (!args) {
     PyErr_Format(PyExc_TypeError, "%s expected %s%d arguments, got none", "swiginit", "", 2);
     return nullptr;

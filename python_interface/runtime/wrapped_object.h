@@ -14,6 +14,13 @@ struct WrappedObject {
   TypeInfo *type;
   int own;
   PyObject *next;
+  // Set on an object that handed its ownership on to another wrapped object
+  // (the in-place iterator operators): a strong reference to that object,
+  // through which its native pointer is found from then on.
+  PyObject *keeper;
+  // Set once the object has been some object's `next`: only then can it
+  // already stand in a chain, which append must not close into a loop.
+  int linked;
 };
 
 struct PackedObject {
@@ -43,18 +50,33 @@ PyTypeObject *wrappedObjectType();
 PyTypeObject *packedObjectType();
 
 bool isWrappedObject(PyObject *object);
-// The wrapped object behind any Python object (borrowed), or nullptr.
+// The wrapped object behind any Python object, or nullptr. Proxies are
+// followed through their "this" attribute, at most kMaxThisDepth times, so
+// that chains of proxies that name each other end; what the lookups made is
+// kept alive by the current call scope (call_scope.h).
+constexpr int kMaxThisDepth = 8;
 WrappedObject *wrappedObjectOf(PyObject *object);
+
+// The native object a wrapped object stands for now: its pointer, or what
+// its owner or keeper holds at this moment for the borrowed kinds.
+void *resolvedPointer(WrappedObject *object);
 
 // Sets `own`, keeping the capsule reference in step with it.
 void setOwn(WrappedObject *object, int own);
 
 PyObject *newBareObject(void *ptr, TypeInfo *type, int own);
 // A proxy instance (or a bare object) for a native pointer; None for null.
+// Ownership passes only on success: when the result cannot be made, the
+// native object is still the caller's, to free.
 PyObject *newResultObject(void *ptr, TypeInfo *type, int flags);
 // The same for a bare wrapped object made by the caller (the reference is
-// taken over; nullptr passes through).
+// taken over; nullptr passes through). On failure the bare object is emptied
+// (disowned, pointer cleared) before it is released.
 PyObject *resultFor(PyObject *bare, TypeInfo *type, int flags);
+
+// Hands the ownership of `object`'s native object on to the owning wrapped
+// object `heir`; `object` keeps `heir` alive and finds its pointer through it.
+void handOwnershipTo(WrappedObject *object, PyObject *heir);
 
 // What dying does to a wrapped object short of freeing its memory: destroys
 // an owned native object, releases the chain.  For types derived from it.

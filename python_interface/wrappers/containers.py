@@ -33,7 +33,8 @@ CONTAINERS = [
      "rt::WrappedItems<tarn::lux::SharpnessROI, rt::T_tarn__lux__SharpnessROI>", None),
     ("PixelFormatList", "tarn::lux::PixelFormatName", "tarn::lux::PixelFormatName",
      "enum tarn::lux::PixelFormatName",
-     "rt::EnumItems<tarn::lux::PixelFormatName>", lambda text: enum(text, "tarn::lux::PixelFormatName")),
+     "rt::EnumItems<tarn::lux::PixelFormatName>",
+     lambda text: enum(text + " const &", "tarn::lux::PixelFormatName")),
 ]
 
 
@@ -132,13 +133,13 @@ def container(m, name, element, self_element, value_element, items, value_kind):
     one("append", False, [value()], f"{ops}::append(*$0, $1)", Void, [p_value])
     one("empty", True, [], "$0->empty()", Bool, options=cheap)
     one("size", True, [], "$0->size()", UnsignedR, options=cheap)
-    one("swap", False, [Object(cls, "&", text=f"{sequence_text} &")], "$0->swap($1)", Void,
-        [f"{sequence_text} &"], cheap)
+    one("swap", False, [Object(cls, "&", text=f"{sequence_text} &")], f"{ops}::swap(*$0, $1)", Void,
+        [f"{sequence_text} &"])
     one("begin", False, [], f"{ops}::forwardAt($obj0, 0)", PyObjectR)
     one("end", False, [], f"{ops}::forwardAt($obj0, $0->size())", PyObjectR)
     one("rbegin", False, [], f"{ops}::reverseAt($obj0, $0->size())", PyObjectR)
     one("rend", False, [], f"{ops}::reverseAt($obj0, 0)", PyObjectR)
-    one("clear", False, [], "$0->clear()", Void, options=cheap)
+    one("clear", False, [], f"{ops}::clear(*$0)", Void)
     allocator = f"rt::T_std__allocatorT_{mangled(element)}_t"
     one("get_allocator", True, [], f"rt::newResultObject({ops}::allocator(), rt::types()[{allocator}], rt::kOwn)",
         PyObjectR)

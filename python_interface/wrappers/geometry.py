@@ -78,6 +78,10 @@ def describe(m):
         f.nomatch = "Py_RETURN_NOTIMPLEMENTED;"
     for cls in (size, point, rect):
         cls.module_comparisons = ("__eq__", "__ne__")
+    # Built from their values by the package's mixins (Size2D(640, 480)).
+    for cls in m.classes:
+        if cls.name in ("Size2D", "Point2D", "ScaleFactor", "Rect2D"):
+            cls.custom_init = True
 
 
 MIXINS = {"Size2D": ["Size2DMixin"], "Point2D": ["Point2DMixin"], "ScaleFactor": ["ScaleFactorMixin"],

@@ -9,6 +9,7 @@ namespace {
 // Runs a comparison; any conversion or library failure gives NotImplemented.
 template <class Compare>
 PyObject *compareOrNotImplemented(PyObject *args, const char *name, Compare compare) {
+  rt::CallScope scope;
   PyObject *argv[2];
   if (rt::unpackArguments(args, name, 2, 2, argv) < 0) return nullptr;
   PyObject *result = compare(argv[0], argv[1]);
@@ -23,7 +24,7 @@ PyObject *compareImages(PyObject *args, const char *name, bool equal) {
   return compareOrNotImplemented(args, name, [equal](PyObject *left, PyObject *right) -> PyObject * {
     lux::Image *self = nullptr, *other = nullptr;
     if (!rt::succeeded(rt::toPointer(left, rt::T_tarn__lux__Image, &self, rt::kNoNull)) ||
-        !rt::succeeded(rt::toPointer(right, rt::T_tarn__lux__Image, &other, rt::kNoNull)))
+        !rt::succeeded(rt::toPointer(right, rt::T_tarn__lux__Image, &other, rt::kNoNull)) || !self || !other)
       return nullptr;
     bool same = false;
     try {
@@ -44,7 +45,7 @@ PyObject *w_PixelFormat___eq__(PyObject *, PyObject *args) {
   return compareOrNotImplemented(args, "PixelFormat___eq__", [](PyObject *left, PyObject *right) -> PyObject * {
     lux::PixelFormat *self = nullptr;
     rt::ImplicitArg<lux::PixelFormat> other;
-    if (!rt::succeeded(rt::toPointer(left, rt::T_tarn__lux__PixelFormat, &self, rt::kNoNull))) return nullptr;
+    if (!rt::succeeded(rt::toPointer(left, rt::T_tarn__lux__PixelFormat, &self, rt::kNoNull)) || !self) return nullptr;
     int status = rt::toPointer(right, rt::T_tarn__lux__PixelFormat, &other.value, rt::kImplicitConversion);
     if (!rt::succeeded(status) || !other.value) return nullptr;
     other.owned = rt::isNewObject(status);

@@ -36,6 +36,7 @@ def describe(m):
            UnsignedR)
     lifecycle(fmt)
     fmt.module_comparisons = ()
+    fmt.custom_init = True  # the package's mixin also takes names
 
     for name in ("PixelFormatNameEnumEntryToString", "ConversionModeEnumEntryToString",
                  "EndiannessEnumEntryToString", "OrientationEnumEntryToString"):

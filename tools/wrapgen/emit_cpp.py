@@ -64,13 +64,14 @@ def custom_body(f):
     if f.custom == "delete":
         text = getattr(cls, "delete_text", None) or f"{cls.native} *"
         return [f"PyObject *w_{f.name}(PyObject *, PyObject *arg) {{",
+                "  rt::CallScope scope;",
                 f"  {cls.native} *p = nullptr;",
                 "  int own = 0;",
                 f"  int status = rt::toPointer(arg, rt::{cls.T}, &p, rt::kDisown, &own);",
                 f"  if (!rt::succeeded(status)) return rt::argumentError(status, {message(f.name, 1, text)}), nullptr;",
                 "  if (!p) return rt::none();",
                 "  rt::forgetPointer(arg, p);",
-                "  if (own & 1) delete p;  // a borrowed pointer belongs to someone else",
+                "  if (own & 1) rt::destroy(p);  // a borrowed pointer belongs to someone else",
                 "  return rt::none();",
                 "}"]
     if f.custom == "register":
@@ -101,6 +102,8 @@ def function_source(f):
             lines.append(f"  PyObject *argv[{max(n, 1)}];")
             lines.append(f"  if (rt::unpackArguments(args, {cstr(f.name)}, {o.min_args}, {n}, argv) < 0) return nullptr;")
             argv = [f"argv[{i}]" for i in range(n)]
+        if argv:
+            lines.insert(1, "  rt::CallScope scope;")
         lines += body_lines(f, o, argv)
         lines.append("}")
         return lines
@@ -112,6 +115,7 @@ def function_source(f):
         lines.append("}")
         lines.append("")
     lines.append(f"PyObject *w_{f.name}(PyObject *, PyObject *args) {{")
+    lines.append("  rt::CallScope scope;")
     lines.append(f"  PyObject *argv[{max(most, 1)}] = {{}};")
     lines.append(f"  Py_ssize_t argc = rt::unpackArguments(args, {cstr(f.name)}, 0, {most}, argv);")
     lines.append("  if (argc >= 0) {")
@@ -159,7 +163,7 @@ def method_table(functions):
     for f in functions:
         fn = "rt::initProxyInstance" if f.custom == "init" else f"w_{f.name}"
         flag = table_flag(f)
-        doc = cstr(f.doc) if f.doc else "nullptr"
+        doc = "nullptr" if f.doc is None else cstr(f.doc)
         out.append(f"    {{{cstr(f.name)}, reinterpret_cast<PyCFunction>({fn}), {flag}, {doc}}},")
     out += ["    {nullptr, nullptr, 0, nullptr}};", "", "}  // namespace", "",
             "PyMethodDef *methodTable() { return gMethods; }", "", "}  // namespace tarn::wrappers"]

@@ -2,6 +2,23 @@
 
 import keyword
 
+from model import Implicit, Scalar
+
+
+def format_positions(f):
+    """Argument positions (after the object of a method) that take a pixel
+    format in every form of the function that has them."""
+    positions = None
+    skip = 0 if f.kind in ("static", "free", "ctor") else 1
+    for o in f.overloads:
+        here = {i - skip for i, a in enumerate(o.args)
+                if i >= skip and (isinstance(a, Implicit) or
+                                  (isinstance(a, Scalar) and a.ctype == "tarn::lux::PixelFormatName"))}
+        others = {i - skip for i, a in enumerate(o.args) if i >= skip} - here
+        positions = here if positions is None else (positions | here)
+        positions -= others
+    return tuple(sorted(positions or ()))
+
 
 def pyrepr(text):
     return repr(text)
@@ -16,8 +33,7 @@ def proxy_module(module, mixins):
     out = ['"""Proxy classes over the extension module; generated, do not edit."""', "",
            "import builtins as _builtins", "",
            "from . import _tarn_lux_python_interface as _lib"]
-    if mixins:
-        out.append("from . import _mixins")
+    out.append("from . import _mixins")
     out += ["", "",
             "def _swig_repr(self):",
             "    try:",
@@ -52,8 +68,15 @@ def class_source(cls, mixins):
         if ctor in names:
             lines += ["        if len(args) == 1 and isinstance(args[0], str):",
                       f"            _lib.{cls.name}_swiginit(self, _lib.{ctor}(args[0]))"]
+    elif getattr(cls, "custom_init", False):
+        pass  # the mixin's __init__
     elif ctor in names:
-        lines += ["", "    def __init__(self, *args):", f"        _lib.{cls.name}_swiginit(self, _lib.{ctor}(*args))"]
+        ctor_function = next(f for f in cls.functions if f.name == ctor)
+        coerce = format_positions(ctor_function)
+        lines += ["", "    def __init__(self, *args):"]
+        if coerce:
+            lines.append(f"        args = _mixins.pixel_format_arguments(args, {coerce!r})")
+        lines.append(f"        _lib.{cls.name}_swiginit(self, _lib.{ctor}(*args))")
     else:
         lines += ["", "    def __init__(self, *args, **kwargs):",
                   "        raise AttributeError('No constructor defined')"]
@@ -68,15 +91,21 @@ def class_source(cls, mixins):
         if keyword.iskeyword(name):
             name += "_"
         lines.append("")
+        # A function may name a helper of _mixins that adapts its arguments
+        # first (paths given as os.PathLike, for example).
+        args = f"_mixins.{f.proxy_args}(args)" if getattr(f, "proxy_args", None) else "args"
         if f.kind == "static":
             lines.append("    @staticmethod")
             lines.append(f"    def {name}(*args):")
-            call = f"_lib.{f.name}(*args)"
+            call = f"_lib.{f.name}(*{args})"
         else:
             lines.append(f"    def {name}(self, *args):")
-            call = f"_lib.{f.name}(self, *args)"
+            call = f"_lib.{f.name}(self, *{args})"
         if f.doc:
             lines.append(f"        {pyrepr(f.doc)}")
+        coerce = format_positions(f)
+        if coerce:
+            lines.append(f"        args = _mixins.pixel_format_arguments(args, {coerce!r})")
         lines.append(f"        return {call}")
     for op in getattr(cls, "module_comparisons", ()):
         lines += ["", f"    def {op}(self, other):", f"        return _lib.{op}(self, other)"]

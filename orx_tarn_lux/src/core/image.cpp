@@ -99,6 +99,17 @@ Image Image::clone() const {
     return copy;
 }
 
+void Image::reshape(TARN_LUX_PixelFormatName format, size_t width, size_t height) {
+    const PixelFormatInfo& info = orx::formatInfo(format);
+    if (checkedByteCount(info, width, height) != byteCount_) {
+        fail(TARN_LUX_RETURN_CODE_ERROR, "cannot show the ", byteCount_, " bytes of an image as ", width, " x ", height,
+             " ", info.text);
+    }
+    format_ = &info;
+    width_ = width;
+    height_ = height;
+}
+
 size_t Image::rowBytes() const noexcept { return format_->isYUV() ? width_ : width_ * format_->bytesPerPixel(); }
 
 }  // namespace orx

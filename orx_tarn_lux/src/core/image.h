@@ -64,6 +64,13 @@ public:
     uint64_t timestamp() const noexcept { return timestamp_; }
     void setTimestamp(uint64_t nanoseconds) noexcept { timestamp_ = nanoseconds; }
 
+    // Gives the same bytes another format and shape of the same byte count,
+    // for operations that change an image in place (a quarter turn swaps
+    // width and height, a mirrored mosaic changes its pattern) and for file
+    // readers, which learn what the bytes mean only after decoding them.
+    // Throws Error when the byte counts differ.
+    void reshape(TARN_LUX_PixelFormatName format, size_t width, size_t height);
+
     size_t byteCount() const noexcept { return byteCount_; }
     // Never null, also for the empty image.
     uint8_t* data() noexcept { return data_; }
