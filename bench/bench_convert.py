@@ -1,6 +1,7 @@
 """Pixel format conversion on 5 MP frames: ours against OpenCV and numpy in
 the same run, each demosaicing mode with its PSNR beside it. Prints Markdown
-tables (median ms, MP/s, ratio), one per thread count (1 and 2).
+tables (median ms, MP/s, ratio), one with one thread and one with the
+default (one per core: 2 on the development machines).
 
 usage: /usr/bin/python3 bench/bench_convert.py [BUILD_DIR]
 
@@ -8,13 +9,11 @@ PSNR: mean over scikit-image's astronaut, chelsea, coffee and rocket,
 mosaicked RGGB, over R, G and B jointly, 8-bit peak, 4-pixel border left out.
 """
 
-import os
-import subprocess
 import sys
 
 import numpy as np
 
-from bench_image import HEIGHT, ROOT, WIDTH, print_table
+from bench_image import HEIGHT, ROOT, WIDTH, print_table, run_each_thread_setting, thread_label
 
 sys.path.insert(0, str(ROOT / "tests"))
 
@@ -129,15 +128,8 @@ def cases():
 
 
 def main():
-    threads = int(os.environ["TARN_LUX_THREADS"])
-    cv2.setNumThreads(threads)
-    print_table(f"ours and the reference with {threads} thread(s)", cases(), ("PSNR ours", "PSNR reference"))
+    print_table(f"ours and the reference with {thread_label()}", cases(), ("PSNR ours", "PSNR reference"))
+
 
 if __name__ == "__main__":
-    if "TARN_LUX_THREADS" in os.environ:
-        main()
-    else:
-        # Our pool takes its size when it starts: one process per setting.
-        for setting in ("1", "2"):
-            subprocess.run([sys.executable, __file__, *sys.argv[1:]], env=dict(os.environ, TARN_LUX_THREADS=setting),
-                           check=True)
+    run_each_thread_setting(main, __file__)

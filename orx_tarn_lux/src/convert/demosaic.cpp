@@ -45,9 +45,10 @@ DemosaicMethod demosaicMethodFor(TARN_LUX_ConversionMode mode) {
     }
 }
 
-size_t demosaicBandRows(DemosaicMethod method) {
-    // The directional method works out 12 rows beyond each end of a band.
-    return method == DemosaicMethod::Directional ? 64 : 16;
+size_t demosaicBandRows(DemosaicMethod) {
+    // The directional method works out 12 rows beyond each end of a band;
+    // the others set up a few rows of their own per band.
+    return 64;
 }
 
 std::unique_ptr<BandDemosaic> makeBandDemosaic(DemosaicMethod method, const Mosaic& mosaic, MosaicRows& rows,

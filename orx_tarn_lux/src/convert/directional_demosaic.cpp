@@ -17,7 +17,10 @@
 //
 // The planes extend kHalo samples beyond the band on all sides (the mosaic
 // mirrored), which is what the four steps reach. Floats in a fixed order of
-// operations, so the vector build gives the bytes of the scalar one.
+// operations, so the vector build gives the bytes of the scalar one. There
+// is no AVX-512 build: that instruction set brings fused multiply-adds,
+// which the compiler may use, and the bytes would differ (it measured no
+// faster either).
 #include <algorithm>
 #include <cmath>
 
@@ -243,11 +246,23 @@ ORX_FAST_TARGET void directionalBandFast(const Band& band) { directionalBand(ban
 void directionalBandFast(const Band& band) { directionalBand(band); }
 #endif
 
-// Planes reused by the bands a thread works on, so that a conversion does
-// not map and fault in fresh memory per band.
-std::vector<float>& scratchPlanes() {
-    thread_local std::vector<float> planes;
-    return planes;
+// Memory reused by the bands a thread works on, one after the other, so
+// that a conversion neither maps and faults in nor clears fresh memory per
+// band. Grown as needed, never cleared: every step writes what it reads.
+struct BandMemory {
+    std::vector<float> planes;
+    std::vector<uint16_t> mosaic, red, green, blue;
+};
+
+BandMemory& bandMemory() {
+    thread_local BandMemory memory;
+    return memory;
+}
+
+template <typename T>
+T* atLeast(std::vector<T>& memory, size_t size) {
+    if (memory.size() < size) memory.resize(size);
+    return memory.data();
 }
 
 // Columns per tile: the planes of a tile (kPlaneCount of them, kHalo
@@ -269,19 +284,20 @@ public:
         band_.eps = 1e-3f * float(mosaic.mask) / 255.0f;
         // The band's rows and kHalo rows around them, mirrored, read once
         // (decoding them may be the costly part) for all tiles.
-        mosaicRows_.resize(band_.rows * width);
+        BandMemory& memory = bandMemory();
+        uint16_t* sources = atLeast(memory.mosaic, band_.rows * width);
         for (size_t i = 0; i < band_.rows; ++i)
-            loadMirroredLine(mosaic, rows.row(ptrdiff_t(begin + i) - ptrdiff_t(kHalo)), 0,
-                             mosaicRows_.data() + i * width);
-        red_.resize(rows_ * width);
-        green_.resize(rows_ * width);
-        blue_.resize(rows_ * width);
+            loadMirroredLine(mosaic, rows.row(ptrdiff_t(begin + i) - ptrdiff_t(kHalo)), 0, sources + i * width);
+        mosaicRows_ = sources;
+        red_ = atLeast(memory.red, rows_ * width);
+        green_ = atLeast(memory.green, rows_ * width);
+        blue_ = atLeast(memory.blue, rows_ * width);
         for (size_t first = 0; first < width; first += kTileColumns) demosaicTile(first, std::min(first + kTileColumns, width));
     }
 
     void row(size_t y, uint8_t* out) override {
         const size_t offset = (y - begin_) * mosaic_.width;
-        storeColorRow(red_.data() + offset, green_.data() + offset, blue_.data() + offset, mosaic_, out, fast_);
+        storeColorRow(red_ + offset, green_ + offset, blue_ + offset, mosaic_, out, fast_);
     }
 
 private:
@@ -291,16 +307,18 @@ private:
         const size_t tileWidth = end - first;
         band_.columns = tileWidth + 2 * kHalo;
         const size_t planeSize = band_.rows * band_.columns;
-        std::vector<float>& memory = scratchPlanes();
-        if (memory.size() < kPlaneCount * planeSize) memory.assign(kPlaneCount * planeSize, 0.0f);
-        for (size_t k = 0; k < kPlaneCount; ++k) band_.plane[k] = memory.data() + k * planeSize;
+        float* planes = atLeast(bandMemory().planes, kPlaneCount * planeSize);
+        for (size_t k = 0; k < kPlaneCount; ++k) band_.plane[k] = planes + k * planeSize;
         for (size_t i = 0; i < band_.rows; ++i) {
-            const uint16_t* source = mosaicRows_.data() + i * width;
+            const uint16_t* source = mosaicRows_ + i * width;
             float* line = band_.plane[kMosaic] + i * band_.columns;
-            for (size_t j = 0; j < band_.columns; ++j) {
-                const ptrdiff_t x = ptrdiff_t(first + j) - ptrdiff_t(kHalo);
-                line[j] = float(source[x >= 0 && size_t(x) < width ? size_t(x) : mirrored(x, width)]);
-            }
+            // Columns first - kHalo + j: mirrored before 0 and from width on.
+            const ptrdiff_t left = ptrdiff_t(first) - ptrdiff_t(kHalo);
+            const size_t inside = size_t(std::max<ptrdiff_t>(-left, 0));
+            const size_t beyond = std::min(band_.columns, size_t(ptrdiff_t(width) - left));
+            for (size_t j = 0; j < inside; ++j) line[j] = float(source[mirrored(left + ptrdiff_t(j), width)]);
+            for (size_t j = inside; j < beyond; ++j) line[j] = float(source[size_t(left + ptrdiff_t(j))]);
+            for (size_t j = beyond; j < band_.columns; ++j) line[j] = float(source[mirrored(left + ptrdiff_t(j), width)]);
         }
         (fast_ ? directionalBandFast : directionalBandScalar)(band_);
         const auto sample = [this](float value) {
@@ -314,8 +332,8 @@ private:
             const float* green = band_.plane[kGreenPlane] + at;
             const float* columnColor = band_.plane[kOther] + at;
             const size_t offset = r * width + first;
-            uint16_t* own = (redRow ? red_.data() : blue_.data()) + offset;
-            uint16_t* other = (redRow ? blue_.data() : red_.data()) + offset;
+            uint16_t* own = (redRow ? red_ : blue_) + offset;
+            uint16_t* other = (redRow ? blue_ : red_) + offset;
             for (size_t j = 0; j < tileWidth; ++j) {
                 own[j] = sample(rowColor[j]);
                 green_[offset + j] = sample(green[j]);
@@ -329,8 +347,9 @@ private:
     size_t begin_;
     size_t rows_;  // of the band
     Band band_;
-    std::vector<uint16_t> mosaicRows_;
-    std::vector<uint16_t> red_, green_, blue_;  // the band's result
+    // In the thread's BandMemory: the band's source rows and its result.
+    const uint16_t* mosaicRows_;
+    uint16_t *red_, *green_, *blue_;
 };
 
 }  // namespace
