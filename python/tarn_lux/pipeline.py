@@ -139,7 +139,7 @@ class Step:
     """One stage of a pipeline. Subclasses name their `kind` and settings;
     `apply` takes an image and returns the image for the next step."""
 
-    kind = None
+    kind = ""
     measures = False
 
     def apply(self, image):
@@ -473,8 +473,9 @@ class Histogram(Step):
         return image
 
 
-STEP_KINDS = {cls.kind: cls for cls in (Convert, HotPixels, Binning, Decimation, Gain, ColorMatrix, Gamma,
-                                        EdgeEnhancement, Scale, Crop, Mirror, Rotate, Sharpness, Histogram)}
+_STEP_CLASSES: "tuple[type[Step], ...]" = (Convert, HotPixels, Binning, Decimation, Gain, ColorMatrix, Gamma,
+                                            EdgeEnhancement, Scale, Crop, Mirror, Rotate, Sharpness, Histogram)
+STEP_KINDS = {cls.kind: cls for cls in _STEP_CLASSES}
 
 
 def _step_from_dict(entry):
