@@ -31,11 +31,6 @@ class UsageError(Exception):
     """Bad options: exit status 2."""
 
 
-def _tl():
-    import tarn_lux
-    return tarn_lux
-
-
 def _read(path, args):
     from .pipeline import read_image
     return read_image(path, getattr(args, "raw", None), getattr(args, "size", None))
@@ -139,30 +134,18 @@ def command_process(args):
 
 
 def command_video(args):
-    tl = _tl()
-    with tl.VideoWriter() as writer:
-        writer.Open(os.fspath(args.out))
-        _set_video_options(writer, args)
-        for path in _progress(args.files, len(args.files), args, unit="frame"):
+    from .pipeline import Convert, write_video
+    convert = Convert(args.to) if args.to else None
+
+    def frames():
+        for path in args.files:
             image = _read(path, args)
-            if args.to:
-                from .pipeline import Convert
-                image = Convert(args.to).apply(image)
-            writer.Append(image)
-        writer.WaitUntilQueueEmpty(60_000) if hasattr(writer, "WaitUntilQueueEmpty") else None
-        encoded, dropped = writer.NumFramesEncoded(), writer.NumFramesDropped()
+            yield convert.apply(image) if convert else image
+
+    encoded, dropped = write_video(args.out, frames(), fps=args.fps, quality=args.quality,
+                                   progress=False if args.quiet else "auto", total=len(args.files))
     print("%s: %d frames written, %d dropped" % (args.out, encoded, dropped))
     return 1 if dropped else 0
-
-
-def _set_video_options(writer, args):
-    m = _tl()._lib
-    if args.quality is not None:
-        encoder = writer.Encoder()
-        m.IEncoder_SetOption(encoder, m.TARN_LUX_VIDEO_ENCODER_OPTION_QUALITY, args.quality)
-    if args.fps is not None:
-        container = writer.Container()
-        m.IContainer_SetOption(container, m.TARN_LUX_VIDEO_CONTAINER_OPTION_FRAMERATE, args.fps)
 
 
 def command_histogram(args):

@@ -43,7 +43,7 @@ from ._mixins import pixel_format_value
 
 __all__ = ["Pipeline", "Step", "Convert", "HotPixels", "Binning", "Decimation", "Gain", "ColorMatrix", "Gamma",
            "EdgeEnhancement", "Scale", "Crop", "Mirror", "Rotate", "Sharpness", "Histogram", "ItemResult",
-           "read_image", "write_image", "STEP_KINDS"]
+           "read_image", "write_image", "write_video", "STEP_KINDS"]
 
 _MODES = {"fast": _lib.ConversionMode_Fast, "hq": _lib.ConversionMode_HighQuality,
           "highquality": _lib.ConversionMode_HighQuality, "classic": _lib.ConversionMode_Classic}
@@ -83,8 +83,14 @@ def read_image(path, raw=None, size=None):
     width, height = _parse_size(size)
     name = pixel_format_value(raw)
     data = bytearray(_pathlib.Path(path).read_bytes())
-    image = _lib.Image_CreateFromSize(name, width, height)
-    expected = _lib.Image_ByteCount(image)
+    if width <= 0 or height <= 0:
+        raise ValueError("%s: a frame of %dx%d pixels has no pixels" % (path, width, height))
+    # Byte counts of packed formats depend on the pixel count only (whole
+    # frames are one bit stream), so no image needs to be made to know it.
+    fmt = _lib.new_PixelFormat(name)
+    expected = _lib.PixelFormat_CalculateStorageSizeOfPixels(fmt, width * height)
+    if _lib.PixelFormat_IsYUV(fmt):  # the chroma plane covers 2x2 blocks, rounded up
+        expected = width * height + 2 * ((width + 1) // 2) * ((height + 1) // 2)
     if len(data) != expected:
         raise ValueError("%s: %d bytes, but a %dx%d %s frame has %d" % (path, len(data), width, height,
                                                                        _format_name(name), expected))
@@ -122,6 +128,55 @@ def write_image(path, image, quality=None):
         _lib.ImageWriter_WriteAsJPG(path, image, parameter)
     else:
         _lib.ImageWriter_Write(path, image)
+
+
+def write_video(path, images, fps=None, quality=None, progress=False, total=None):
+    """Writes images (Image objects, arrays or files; any iterable, read one
+    at a time) as an MJPEG AVI video.
+
+    ``fps`` sets the frame rate, ``quality`` the JPEG quality (0-100). The
+    library encodes on its own thread; when its queue is full this waits for
+    a frame to finish instead of dropping one. Returns (frames encoded,
+    frames dropped) once everything queued is written. ``progress`` as in
+    `Pipeline.run`; ``total`` is the frame count the bar shows when
+    ``images`` has no length.
+    """
+    from . import VideoWriter
+    if total is None and hasattr(images, "__len__"):
+        total = len(images)
+    writer = VideoWriter()
+    _lib.VideoWriter_Open(writer, _os.fspath(path))
+    try:
+        if fps is not None:
+            _lib.AVIContainer_SetFramerate(_lib.VideoWriter_Container(writer), float(fps))
+        if quality is not None:
+            _lib.MJPEGEncoder_SetQuality(_lib.VideoWriter_Encoder(writer), int(quality))
+        bar = _progress(total or 0, progress)
+        for item in images:
+            image = _as_image(item)
+            while True:
+                try:
+                    _lib.VideoWriter_Append(writer, image)
+                    break
+                except _busy():
+                    _lib.VideoWriter_WaitUntilFrameDone(writer, _VIDEO_WAIT_MS)
+            bar.update(1)
+        bar.close()
+        _lib.VideoWriter_WaitUntilQueueEmpty(writer, _VIDEO_DRAIN_MS)
+        return _lib.VideoWriter_NumFramesEncoded(writer), _lib.VideoWriter_NumFramesDropped(writer)
+    finally:
+        _lib.VideoWriter_Close(writer)
+
+
+# A full queue frees a slot when one frame is encoded (milliseconds at most);
+# the final drain covers a whole queue of large frames.
+_VIDEO_WAIT_MS = 1_000
+_VIDEO_DRAIN_MS = 120_000
+
+
+def _busy():
+    from . import BusyException
+    return BusyException
 
 
 def _as_image(item):
@@ -465,9 +520,9 @@ class Histogram(Step):
     measures = True
 
     def measure(self, image):
-        histogram = _lib.new_Histogram(image)
-        return [list(_lib.HistogramChannel_Bins_get(channel)) if hasattr(_lib, "HistogramChannel_Bins_get")
-                else list(channel.Bins) for channel in _lib.Histogram_Channels(histogram)]
+        """The bin counts of each channel, as lists of ints."""
+        channels = _lib.Histogram_Channels(_lib.new_Histogram(image))
+        return [list(_lib.HistogramChannel_Bins_get(channel)) for channel in channels]
 
     def apply(self, image):
         return image
@@ -668,7 +723,8 @@ class _NoProgress:
 
 
 def _progress(total, wanted):
-    """A tqdm bar when asked for (True: when the output is a terminal)."""
+    """A tqdm bar on standard error when asked for: True always, "auto" only
+    when standard error is a terminal; never for a single item."""
     if not wanted or total <= 1:
         return _NoProgress()
     try:
