@@ -49,6 +49,7 @@ def _progress(iterable, total, args, unit="file"):
 # --- commands -----------------------------------------------------------------------------
 
 def command_info(args):
+    """`info FILE...`: format, size, bit depth and per-channel min/max/mean of each file."""
     failures = 0
     for path in _progress(args.files, len(args.files), args):
         try:
@@ -82,6 +83,7 @@ def _channel_names(name, count):
 
 
 def command_convert(args):
+    """`convert IN OUT`: one image to another pixel format (demosaicing in the given mode) and file type."""
     from .pipeline import Convert, write_image
     image = _read(args.input, args)
     converted = Convert(args.to, args.mode).apply(image)
@@ -119,6 +121,7 @@ def _pipeline_from(args):
 
 
 def command_process(args):
+    """`process IN... --out DIR`: a pipeline (from options or a file) over many files on worker threads."""
     pipeline = _pipeline_from(args)
     started = time.perf_counter()
     results = pipeline.run(args.files, out=args.out, workers=args.workers, format=args.format,
@@ -134,6 +137,7 @@ def command_process(args):
 
 
 def command_video(args):
+    """`video IN... --out FILE.avi`: the frames as an MJPEG AVI video."""
     from .pipeline import Convert, write_video
     convert = Convert(args.to) if args.to else None
 
@@ -149,6 +153,7 @@ def command_video(args):
 
 
 def command_histogram(args):
+    """`histogram FILE`: per-channel counts, optionally drawn with matplotlib."""
     from .pipeline import Histogram
     image = _read(args.file, args)
     bins = Histogram().measure(image)
@@ -175,6 +180,7 @@ def command_histogram(args):
 
 
 def command_sharpness(args):
+    """`sharpness FILE...`: the sharpness of each file and the sharpest one (a focus curve)."""
     from .pipeline import Sharpness
     meter = Sharpness(args.algorithm)
     values, failures = [], 0
@@ -220,6 +226,7 @@ def _add_raw(parser):
 
 
 def build_parser():
+    """The argparse parser of every command."""
     parser = argparse.ArgumentParser(prog="python3 -m tarn_lux", description="Camera-image processing.",
                                      epilog=EXAMPLES, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("-q", "--quiet", action="store_true", help="no progress bars")
@@ -296,6 +303,7 @@ def _reason(error):
 
 
 def main(argv=None):
+    """Runs the command line; returns the exit status (0, 1 for bad input; usage errors exit with 2)."""
     parser = build_parser()
     args = parser.parse_args(argv)
     try:

@@ -195,15 +195,22 @@ class Step:
     `apply` takes an image and returns the image for the next step."""
 
     kind = ""
-    measures = False
+    measures = False  # True: `measure` records a result and the image passes on unchanged
 
     def apply(self, image):
+        """The image for the next step (a new Image; the input is left as it is)."""
+        raise NotImplementedError
+
+    def measure(self, image):
+        """What a measuring step finds in the image (recorded under its kind)."""
         raise NotImplementedError
 
     def settings(self):
+        """The keyword arguments that make an equal step."""
         return {}
 
     def to_dict(self):
+        """The step's description: its kind and settings (TOML/JSON-ready)."""
         return {"kind": self.kind, **self.settings()}
 
     def __repr__(self):
@@ -558,6 +565,7 @@ class ItemResult:
 
     @property
     def ok(self):
+        """Whether the input was processed (and written) without error."""
         return self.error is None
 
     def __repr__(self):
@@ -588,10 +596,13 @@ class Pipeline:
     # --- descriptions ---
 
     def to_dict(self):
+        """The pipeline's description: {"step": [step descriptions]}."""
         return {"step": [step.to_dict() for step in self.steps]}
 
     @classmethod
     def from_dict(cls, description):
+        """A pipeline from a description as `to_dict` makes it ("steps" is
+        taken as well); unknown kinds or settings raise ValueError."""
         steps = description.get("step", description.get("steps"))
         if not isinstance(steps, list):
             raise ValueError("a pipeline description has a list 'step' of steps")
