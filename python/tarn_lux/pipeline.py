@@ -209,6 +209,11 @@ class Step:
         """The keyword arguments that make an equal step."""
         return {}
 
+    @property
+    def label(self):
+        """A short name for reports and timings."""
+        return self.kind
+
     def to_dict(self):
         """The step's description: its kind and settings (TOML/JSON-ready)."""
         return {"kind": self.kind, **self.settings()}
@@ -256,6 +261,10 @@ class Convert(_Processor):
 
     def settings(self):
         return {"to": self.to, "mode": self.mode}
+
+    @property
+    def label(self):
+        return "convert to %s (%s)" % (self.to, self.mode)
 
 
 class HotPixels(_Processor):
@@ -631,7 +640,8 @@ class Pipeline:
     def apply(self, item, steps=None, timings=None):
         """Runs the steps on an Image, a numpy array or a file; returns an
         ItemResult whose ``image`` is the processed image and whose
-        ``measurements`` hold what the measuring steps found."""
+        ``measurements`` hold what the measuring steps found. ``timings`` (a
+        dict) adds up the seconds of each step under its label."""
         start = _time.perf_counter()
         image = _as_image(item)
         measurements = {}
@@ -642,7 +652,7 @@ class Pipeline:
             else:
                 image = step.apply(image)
             if timings is not None:
-                timings[step.kind] = timings.get(step.kind, 0.0) + _time.perf_counter() - begun
+                timings[step.label] = timings.get(step.label, 0.0) + _time.perf_counter() - begun
         return ItemResult(item, image=image, measurements=measurements, seconds=_time.perf_counter() - start)
 
     def __call__(self, item):
@@ -666,7 +676,8 @@ class Pipeline:
         ItemResult per input, in input order. With ``out`` (a folder) each
         result is written there as ``<stem>.<format>``; an existing file is an
         error for that item unless ``overwrite``. ``workers`` threads share the
-        work, each with its own copy of the steps."""
+        work, each with its own copy of the steps. ``timings`` (a dict) adds
+        up the seconds spent per step kind, and in writing, over all items."""
         inputs = list(inputs)
         folder = None if out is None else _pathlib.Path(out)
         if folder is not None:
@@ -683,19 +694,22 @@ class Pipeline:
                 source = read_image(item, raw, size) if raw is not None and not _is_image_like(item) else item
                 local = {} if timings is not None else None
                 result = self.apply(source, steps, local)
-                if local:
-                    with lock:
-                        for key, value in local.items():
-                            timings[key] = timings.get(key, 0.0) + value
                 result.input = item
                 if folder is not None:
                     stem = _pathlib.Path(_os.fspath(item)).stem if not _is_image_like(item) else "frame%06d" % index
                     target = folder / ("%s.%s" % (stem, format))
                     if target.exists() and not overwrite:
                         raise FileExistsError("%s exists (overwrite=True replaces it)" % target)
+                    begun = _time.perf_counter()
                     write_image(target, result.image, quality)
+                    if local is not None:
+                        local["write"] = _time.perf_counter() - begun
                     result.output = str(target)
                     result.image = None
+                if local:
+                    with lock:
+                        for key, value in local.items():
+                            timings[key] = timings.get(key, 0.0) + value
                 return result
             except Exception as error:  # noqa: BLE001 - each item's failure is reported, the rest goes on
                 return ItemResult(item, error="%s: %s" % (type(error).__name__, error),

@@ -60,7 +60,7 @@ def main(argv):
         names = [cls.name for cls in module.classes + [module.free]] + ["method_table"]
         stub_dir = os.path.dirname(proxy_file)
         print(";".join([os.path.join(cpp_dir, "wrappers", f"{n}.cpp") for n in names] + [proxy_file] +
-                       [os.path.join(stub_dir, name) for name in emit_stubs.stubs(module, mixins)]))
+                       [os.path.join(stub_dir, name) for name in emit_stubs.stubs(module, mixins, description_dir)]))
         return
     if "--list" in argv:
         for f in functions:
@@ -73,7 +73,7 @@ def main(argv):
     write_if_changed(os.path.join(cpp_dir, "wrappers", "method_table.cpp"), emit_cpp.method_table(functions))
     os.makedirs(os.path.dirname(proxy_file), exist_ok=True)
     write_if_changed(proxy_file, emit_python.proxy_module(module, mixins))
-    for name, text in emit_stubs.stubs(module, mixins).items():
+    for name, text in emit_stubs.stubs(module, mixins, description_dir).items():
         write_if_changed(os.path.join(os.path.dirname(proxy_file), name), text)
 
 
