@@ -26,6 +26,8 @@ import time
 import numpy as np
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "scripts"))
+from make_samples import pack12p  # noqa: E402
 WIDTH, HEIGHT = 2592, 1944  # 5 MP
 QUALITY = 90
 GAMMA = 2.2
@@ -47,16 +49,6 @@ def make_frames(count, rng):
         values.ravel()[rng.choice(values.size, 200, replace=False)] = 4095
         frames.append(pack12p(np.clip(values, 0, 4095).astype(np.uint16)))
     return frames
-
-
-def pack12p(values):
-    flat = values.ravel()
-    a, b = flat[0::2], flat[1::2]
-    out = np.empty((a.size, 3), np.uint8)
-    out[:, 0] = a & 0xFF
-    out[:, 1] = (a >> 8) | ((b & 0x0F) << 4)
-    out[:, 2] = b >> 4
-    return out.tobytes()
 
 
 def unpack12p(data):
