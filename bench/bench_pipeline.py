@@ -83,8 +83,9 @@ class Reference:
         luma = np.tile(np.array(LUMA), (3, 1))
         rgb = (luma + SATURATION * (np.eye(3) - luma)) @ np.array(MATRIX)
         self.matrix = rgb[::-1, ::-1].astype(np.float32).copy()
-        levels = np.arange(4096) / 4095.0
-        self.lut12 = np.clip(np.rint(levels ** (1 / GAMMA) * 255), 0, 255).astype(np.uint8)
+        # Every 16-bit value has an entry: the matrix may push values above 4095.
+        levels = np.minimum(np.arange(65536), 4095) / 4095.0
+        self.lut16 = np.clip(np.rint(levels ** (1 / GAMMA) * 255), 0, 255).astype(np.uint8)
         self.lut8 = np.clip(np.rint((np.arange(256) / 255.0) ** (1 / GAMMA) * 255), 0, 255).astype(np.uint8)
 
     def run(self, data, path, timings):
@@ -103,7 +104,10 @@ class Reference:
         clock("demosaic")
         corrected = cv2.transform(bgr, self.matrix)
         clock("colour matrix")
-        out = cv2.LUT(corrected, self.lut8) if self.demosaic == "vng" else self.lut12[np.minimum(corrected, 4095)]
+        if self.demosaic == "vng":
+            out = cv2.LUT(corrected, self.lut8)
+        else:
+            out = self.lut16[corrected]
         clock("gamma to 8 bits")
         cv2.imwrite(str(path), out, [cv2.IMWRITE_JPEG_QUALITY, QUALITY])
         clock("write")
