@@ -138,7 +138,8 @@ def command_process(args):
 
 def command_video(args):
     """`video IN... --out FILE.avi`: the frames as an MJPEG AVI video."""
-    from .pipeline import Convert, write_video
+    from . import write_video
+    from .pipeline import Convert
     convert = Convert(args.to) if args.to else None
 
     def frames():
@@ -146,8 +147,8 @@ def command_video(args):
             image = _read(path, args)
             yield convert.apply(image) if convert else image
 
-    encoded, dropped = write_video(args.out, frames(), fps=args.fps, quality=args.quality,
-                                   progress=False if args.quiet else "auto", total=len(args.files))
+    encoded, dropped = write_video(frames(), args.out, fps=args.fps or 25.0, quality=args.quality,
+                                   progress=sys.stderr.isatty() and not args.quiet and len(args.files) > 1)
     print("%s: %d frames written, %d dropped" % (args.out, encoded, dropped))
     return 1 if dropped else 0
 

@@ -43,7 +43,7 @@ from ._mixins import pixel_format_value
 
 __all__ = ["Pipeline", "Step", "Convert", "HotPixels", "Binning", "Decimation", "Gain", "ColorMatrix", "Gamma",
            "EdgeEnhancement", "Scale", "Crop", "Mirror", "Rotate", "Sharpness", "Histogram", "ItemResult",
-           "read_image", "write_image", "write_video", "STEP_KINDS"]
+           "read_image", "write_image", "STEP_KINDS"]
 
 _MODES = {"fast": _lib.ConversionMode_Fast, "hq": _lib.ConversionMode_HighQuality,
           "highquality": _lib.ConversionMode_HighQuality, "classic": _lib.ConversionMode_Classic}
@@ -128,55 +128,6 @@ def write_image(path, image, quality=None):
         _lib.ImageWriter_WriteAsJPG(path, image, parameter)
     else:
         _lib.ImageWriter_Write(path, image)
-
-
-def write_video(path, images, fps=None, quality=None, progress=False, total=None):
-    """Writes images (Image objects, arrays or files; any iterable, read one
-    at a time) as an MJPEG AVI video.
-
-    ``fps`` sets the frame rate, ``quality`` the JPEG quality (0-100). The
-    library encodes on its own thread; when its queue is full this waits for
-    a frame to finish instead of dropping one. Returns (frames encoded,
-    frames dropped) once everything queued is written. ``progress`` as in
-    `Pipeline.run`; ``total`` is the frame count the bar shows when
-    ``images`` has no length.
-    """
-    from . import VideoWriter
-    if total is None and hasattr(images, "__len__"):
-        total = len(images)
-    writer = VideoWriter()
-    _lib.VideoWriter_Open(writer, _os.fspath(path))
-    try:
-        if fps is not None:
-            _lib.AVIContainer_SetFramerate(_lib.VideoWriter_Container(writer), float(fps))
-        if quality is not None:
-            _lib.MJPEGEncoder_SetQuality(_lib.VideoWriter_Encoder(writer), int(quality))
-        bar = _progress(total or 0, progress)
-        for item in images:
-            image = _as_image(item)
-            while True:
-                try:
-                    _lib.VideoWriter_Append(writer, image)
-                    break
-                except _busy():
-                    _lib.VideoWriter_WaitUntilFrameDone(writer, _VIDEO_WAIT_MS)
-            bar.update(1)
-        bar.close()
-        _lib.VideoWriter_WaitUntilQueueEmpty(writer, _VIDEO_DRAIN_MS)
-        return _lib.VideoWriter_NumFramesEncoded(writer), _lib.VideoWriter_NumFramesDropped(writer)
-    finally:
-        _lib.VideoWriter_Close(writer)
-
-
-# A full queue frees a slot when one frame is encoded (milliseconds at most);
-# the final drain covers a whole queue of large frames.
-_VIDEO_WAIT_MS = 1_000
-_VIDEO_DRAIN_MS = 120_000
-
-
-def _busy():
-    from . import BusyException
-    return BusyException
 
 
 def _as_image(item):
