@@ -43,6 +43,24 @@ def median_ms(*functions):
     return [statistics.median(samples) for samples in times]
 
 
+def print_table(title, cases, extra_columns=()):
+    """Times each case, (name, ours, reference or None, *extra column texts),
+    and prints one Markdown table row for it."""
+    megapixels = WIDTH * HEIGHT / 1e6
+    print(f"\n### {title}\n")
+    print("| case | ours ms | MP/s | reference ms | ours/reference speed |" + "".join(f" {c} |" for c in extra_columns))
+    print("|---|---:|---:|---:|---:|" + "---:|" * len(extra_columns))
+    for name, ours, reference, *extras in cases:
+        if reference is None:
+            (ours_ms,) = median_ms(ours)
+            timing = f"| {name} | {ours_ms:.2f} | {megapixels / ours_ms * 1e3:.0f} | | |"
+        else:
+            ours_ms, reference_ms = median_ms(ours, reference)
+            timing = (f"| {name} | {ours_ms:.2f} | {megapixels / ours_ms * 1e3:.0f} | {reference_ms:.2f} | "
+                      f"{reference_ms / ours_ms:.2f}x |")
+        print(timing + "".join(f" {extra} |" for extra in extras))
+
+
 def main():
     rng = np.random.default_rng(1)
     rgb = rng.integers(0, 256, (HEIGHT, WIDTH, 3), dtype=np.uint8)
@@ -82,32 +100,30 @@ def main():
     cases.append(("BayerRG8 -> Mono8", lambda: image_bayer.ConvertTo(m.PixelFormatName_Mono8),
                   lambda: cv2.cvtColor(bayer, cv2.COLOR_BayerBG2GRAY)))
 
-    megapixels = WIDTH * HEIGHT / 1e6
+    print_table(f"ours and OpenCV with {thread_label()}", cases)
+
+
+def thread_label():
+    """Sets OpenCV to the thread count ours runs with and names it."""
     threads = int(os.environ.get("TARN_LUX_THREADS", "0"))
     if threads:
         cv2.setNumThreads(threads)
-    label = f"{threads} thread(s)" if threads else "default threads"
-    if True:
-        print(f"\n### ours and OpenCV with {label}\n")
-        print("| case | ours ms | MP/s | reference ms | ours/reference speed |")
-        print("|---|---:|---:|---:|---:|")
-        for name, ours, reference in cases:
-            if reference is None:
-                (ours_ms,) = median_ms(ours)
-                print(f"| {name} | {ours_ms:.2f} | {megapixels / ours_ms * 1e3:.0f} | | |")
-                continue
-            ours_ms, reference_ms = median_ms(ours, reference)
-            print(f"| {name} | {ours_ms:.2f} | {megapixels / ours_ms * 1e3:.0f} | {reference_ms:.2f} | "
-                  f"{reference_ms / ours_ms:.2f}x |")
+    return f"{threads} thread(s)" if threads else "default threads"
+
+
+def run_each_thread_setting(main, script):
+    """Runs `main` here when this process is one setting's child, else `script`
+    once with one thread and once with the default, each in its own process."""
+    if "TARN_LUX_THREADS" in os.environ or "TARN_LUX_BENCH_CHILD" in os.environ:
+        main()
+        return
+    for setting in ("1", "0"):
+        environment = dict(os.environ, TARN_LUX_THREADS=setting)
+        if setting == "0":
+            del environment["TARN_LUX_THREADS"]
+            environment["TARN_LUX_BENCH_CHILD"] = "1"
+        subprocess.run([sys.executable, script, *sys.argv[1:]], env=environment, check=True)
 
 
 if __name__ == "__main__":
-    if "TARN_LUX_THREADS" in os.environ or "TARN_LUX_BENCH_CHILD" in os.environ:
-        main()
-    else:
-        for setting in ("1", "0"):
-            environment = dict(os.environ, TARN_LUX_THREADS=setting)
-            if setting == "0":
-                del environment["TARN_LUX_THREADS"]
-                environment["TARN_LUX_BENCH_CHILD"] = "1"
-            subprocess.run([sys.executable, __file__, *sys.argv[1:]], env=environment, check=True)
+    run_each_thread_setting(main, __file__)

@@ -6,10 +6,10 @@ cd "$(dirname "$0")/.."
 
 PACKAGES=(
   build-essential cmake pkg-config
-  libgtest-dev libpng-dev libturbojpeg0-dev zlib1g-dev
+  libgtest-dev libpng-dev libturbojpeg0-dev zlib1g-dev libdeflate-dev
   python3-dev python3-numpy python3-pytest
-  python3-opencv python3-pil python3-skimage ffmpeg
-  python3-tqdm python3-matplotlib mypy
+  python3-opencv python3-pil python3-skimage python3-tqdm ffmpeg
+  python3-matplotlib mypy
 )
 
 missing=()

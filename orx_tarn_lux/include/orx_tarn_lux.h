@@ -388,6 +388,48 @@ TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_Histogram_Bins(TARN_LUX_HistogramHand
 /* Image converter                                                          */
 /* ------------------------------------------------------------------------ */
 
+/*
+ * Conversions (also behind TARN_LUX_Image_ConvertTo):
+ *
+ *  - Every format converts into every format that is not Bayer: the
+ *    unpacked Mono, RGB, BGR, RGBa and BGRa formats of 8, 10 and 12 bits,
+ *    Mono10p/12p, Mono10g40ORX/12g24ORX, RGB10p32/BGR10p32 and both YUV420
+ *    orders. A Bayer format converts into the Bayer formats of its own
+ *    pattern (other depth or packing, samples unchanged); nothing else
+ *    becomes Bayer. Other pairs answer
+ *    TARN_LUX_RETURN_CODE_IMAGE_FORMAT_NOT_SUPPORTED naming both formats.
+ *  - Depth changes shift: 12 -> 8 bits drops the low 4 bits, 8 -> 12 bits
+ *    appends 4 zero bits. Packing and unpacking are exact.
+ *  - Colour to Mono: BT.601 luma 0.299 R + 0.587 G + 0.114 B in 14-bit
+ *    fixed point, rounded to nearest, at the input's depth before any depth
+ *    change. Mono to colour copies the sample to R, G and B; new alpha is
+ *    opaque.
+ *  - YUV420: BT.601 with studio-range samples (Y 16-235, U and V 16-240),
+ *    the coefficients and range of OpenCV's NV12/NV21 and I420 conversions:
+ *    R = 1.164 (Y - 16) + 1.596 (V - 128), G = 1.164 (Y - 16) - 0.391
+ *    (U - 128) - 0.813 (V - 128), B = 1.164 (Y - 16) + 2.018 (U - 128), and
+ *    the inverse for RGB -> YUV, in 16-bit fixed point rounded to nearest.
+ *    A 2x2 block's chroma pair is taken from its top-left pixel. YUV to
+ *    Mono is the luma of the RGB it stands for (full range).
+ *  - Bayer to anything else demosaics, by mode: Classic is bilinear
+ *    interpolation; Fast is gradient-corrected linear interpolation (5x5
+ *    kernels); HighQuality is gradient-weighted directional interpolation of
+ *    colour differences (sharpest, slowest). The mosaic is mirrored at its
+ *    borders, so border pixels are as bright as their neighbours. Results
+ *    do not depend on the number of threads.
+ *
+ * The converter holds a mode (initially TARN_LUX_ConversionMode_Fast; other
+ * values than the three modes answer TARN_LUX_RETURN_CODE_INVALID_ARGUMENT)
+ * and at most one pool of output buffers. PreAllocateConversion(input,
+ * output, width, height, imageCount) makes imageCount (1 to 64) buffers for
+ * that one kind of conversion; a Convert of that kind takes a free buffer,
+ * which returns to the pool when the resulting image is destroyed, so a
+ * loop that converts and releases frames allocates no pixel memory. When
+ * every buffer is in use, Convert allocates as usual. A new pre-allocation
+ * replaces the pool. ConvertToBuffer never uses the pool. Several threads
+ * may convert with one converter at once.
+ */
+
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageConverter_Construct(TARN_LUX_ImageConverterHandle *converter);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageConverter_AcquireReference(TARN_LUX_ImageConverterHandle converter);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageConverter_Destruct(TARN_LUX_ImageConverterHandle converter);
@@ -544,7 +586,103 @@ TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_Sharpness_GetROIs(TARN_LUX_SharpnessH
 /* Image files                                                              */
 /* ------------------------------------------------------------------------ */
 
-/* Paths are UTF-8 bytes with their byte count, no terminator needed. */
+/*
+ * Paths are UTF-8 bytes with their byte count, no terminator needed (a NUL
+ * inside the path is refused). A missing file or folder, a missing
+ * permission or any other failure of the operating system answers
+ * TARN_LUX_RETURN_CODE_IO_ERROR with the system's reason in the description.
+ *
+ * File endings (case does not matter):
+ *   .bmp .dib                  BMP
+ *   .png                       PNG
+ *   .jpg .jpeg .jpe .jfif      JPEG
+ *   .raw                       the pixel bytes alone, no header
+ * Any other ending answers TARN_LUX_RETURN_CODE_IMAGE_FORMAT_NOT_SUPPORTED.
+ *
+ * Reading. Each file becomes its natural pixel format:
+ *   BMP  8-bit, gray palette                 Mono8 (through the palette)
+ *        8-bit, color palette                BGR8
+ *        24-bit                              BGR8
+ *        32-bit                              BGRa8; opaque (alpha 255) when the
+ *                                            header has no alpha mask, or, in
+ *                                            files without masks, when every
+ *                                            fourth byte is 0
+ *        bottom-up and top-down rows; 1-, 4- and 16-bit pixels, run-length
+ *        compression and other channel masks answer code 7.
+ *   PNG  gray 1/2/4/8-bit                    Mono8 (low depths scaled to 0..255)
+ *        gray 16-bit                         Mono10 when its sBIT chunk says at
+ *                                            most 10 significant bits, Mono12
+ *                                            when it says 11 or 12: the samples
+ *                                            shifted down by 16 - bits, undoing
+ *                                            the scaling PNG asks writers for.
+ *                                            Without sBIT (or with more bits):
+ *                                            Mono12, unchanged when every sample
+ *                                            is below 4096 (camera data saved
+ *                                            by other tools), else shifted down
+ *                                            by 4.
+ *        RGB 8-bit / 16-bit                  RGB8 / RGB10, RGB12 as for gray
+ *        RGBA, gray+alpha 8-bit / 16-bit     RGBa8 / RGBa10, RGBa12 (gray
+ *                                            repeated in R, G and B)
+ *        palette 1/2/4/8-bit                 RGB8, or RGBa8 with a tRNS chunk
+ *        gray or RGB with a tRNS color key   RGBa8 (RGBa10/12 for 16-bit)
+ *        interlaced (Adam7) files too. Every chunk's checksum is checked.
+ *   JPEG gray                                Mono8
+ *        YCbCr or RGB, baseline/progressive  RGB8
+ *        CMYK answers code 7.
+ *   RAW  only with TARN_LUX_ImageReader_ReadWithPixelFormat (plain Read
+ *        answers code 7). Its size comes from the file name: the last group
+ *        "<width>x<height>" in it ("frame_640x480.raw"), and the file must
+ *        hold exactly that image's bytes. Without such a group the file is
+ *        one row of as many pixels as it holds (its size must be a whole
+ *        number of pixels). Any non-packed format can be read so.
+ * A damaged or cut-off file, or one whose header claims more pixels than its
+ * bytes can hold, answers TARN_LUX_RETURN_CODE_FORMAT_INTERPRETATION_ERROR
+ * before any memory is taken for the claimed size; no partial image is ever
+ * returned. Decoding errors name the file.
+ *
+ * TARN_LUX_ImageReader_ReadWithPixelFormat reads as above and then only
+ * renames what the samples are, never converting values: a gray file of 8
+ * bits reads as Mono8 or any Bayer...8 format, one of 10 or 12 bits (after
+ * the rules above) as Mono10/12 or Bayer...10/12 of the same depth; a color
+ * file as RGB, BGR, RGBa or BGRa of its depth (channels reordered; an alpha
+ * channel the file lacks is opaque; a file with alpha cannot drop it). Other
+ * combinations answer TARN_LUX_RETURN_CODE_FORMAT_INTERPRETATION_ERROR,
+ * packed formats TARN_LUX_RETURN_CODE_IMAGE_FORMAT_NOT_SUPPORTED (checked
+ * before the file is touched), unknown values and Invalid
+ * TARN_LUX_RETURN_CODE_INVALID_ARGUMENT.
+ *
+ * Writing. The file appears only when it is complete: the bytes go to a
+ * hidden temporary file in the same folder, which is renamed over the target
+ * at the end and removed on any failure. An empty image answers
+ * TARN_LUX_RETURN_CODE_INVALID_ARGUMENT; formats a file type cannot hold
+ * TARN_LUX_RETURN_CODE_IMAGE_FORMAT_NOT_SUPPORTED.
+ *   Write       by ending; PNG with quality 100, JPEG with quality 75.
+ *   WriteAsBMP  Mono8, Mono10, Mono12 and the 8/10/12-bit Bayer formats as
+ *               8-bit gray with a gray palette (10 and 12 bits reduced to 8
+ *               with rounding: v * 255 / max, to nearest); RGB8, BGR8 as
+ *               24-bit; RGBa8, BGRa8 as 32-bit with a version-4 header and
+ *               an alpha mask. Rows bottom-up.
+ *   WriteAsPNG  Mono and Bayer formats as gray, RGB/BGR as RGB, RGBa/BGRa as
+ *               RGBA; 8-bit formats with 8-bit samples, 10/12-bit formats
+ *               with 16-bit samples scaled as PNG asks (the top bits
+ *               repeated below: 1023 -> 65535) and an sBIT chunk naming the
+ *               10 or 12 significant bits, so that the reader above gives
+ *               the values back exactly. Quality 0..100 (above: code 6)
+ *               chooses the effort, never the pixels: 80..100 Paeth filter
+ *               and run-length deflate (fastest, the default 100); 40..79
+ *               also tries zlib level 6 per band of rows; 0..39 also level
+ *               9 and a filter chosen per row. The smallest candidate of
+ *               each band is kept, so lower quality never makes a file
+ *               larger, only slower to write.
+ *   WriteAsJPG  Quality 0..100 is the JPEG quality (0 counts as 1; above
+ *               100: code 6). Mono and Bayer formats as grayscale JPEG;
+ *               color formats as YCbCr with 4:2:0 chroma below quality 90,
+ *               full-resolution (4:4:4) chroma from 90 on (alpha dropped);
+ *               10/12-bit formats reduced to 8 bits with rounding first.
+ *               Packed and YUV formats answer code 7.
+ *   WriteAsRAW  exactly the image's pixel bytes (TARN_LUX_Image_ByteCount of
+ *               them) for every non-packed format.
+ */
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageReader_Read(const char *path, size_t pathSize, TARN_LUX_ImageHandle *image);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageReader_ReadWithPixelFormat(const char *path, size_t pathSize, TARN_LUX_PixelFormatName name, TARN_LUX_ImageHandle *image);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageWriter_Write(TARN_LUX_ImageHandle image, const char *path, size_t pathSize);
@@ -556,6 +694,27 @@ TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_ImageWriter_WriteAsJPG(TARN_LUX_Image
 /* ------------------------------------------------------------------------ */
 /* Encoders and containers                                                  */
 /* ------------------------------------------------------------------------ */
+
+/* The AVI container takes the MJPEG encoder; the raw encoder is known but not
+ * supported (its lists are empty, Open refuses it with NOT_SUPPORTED);
+ * unknown identifiers and option numbers answer INVALID_ARGUMENT.
+ *
+ * Options act on an opened video and take its writer's handle. Values are
+ * passed by address with their exact size (INVALID_ARGUMENT otherwise);
+ * GetOption needs at least that size (BUFFER_TOO_SMALL) and writes the size
+ * to *writtenByteCount unless that is null; values outside the range answer
+ * OUT_OF_RANGE. OptionRange writes three doubles (minimum, maximum,
+ * increment) for every option.
+ *  - TARN_LUX_VIDEO_ENCODER_OPTION_QUALITY, uint32_t: 1 to 100, default 90;
+ *    applies to frames compressed from then on. Below 90 colour frames keep
+ *    4:2:0 chroma, from 90 on 4:2:2.
+ *  - TARN_LUX_VIDEO_CONTAINER_OPTION_FRAMERATE, double: 0.001 to 1000 frames
+ *    per second in steps of 0.001, default 25; the value at Close is written
+ *    into the file.
+ *
+ * GetSupportedPixelFormats(MJPEG): Mono8, RGB8, BGR8, RGBa8, BGRa8 (alpha
+ * ignored) and the four 8-bit Bayer formats (demosaiced bilinearly while
+ * the frame is encoded). */
 
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_IEncoder_SetOption(TARN_LUX_VideoWriterHandle writer, TARN_LUX_VIDEO_ENCODER_OPTION option, const void *value, size_t byteCount);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_IEncoder_GetOption(TARN_LUX_VideoWriterHandle writer, TARN_LUX_VIDEO_ENCODER_OPTION option, void *value, size_t byteCount, size_t *writtenByteCount);
@@ -571,7 +730,43 @@ TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_GetSupportedPixelFormats(TARN_LUX_VID
 /* Video writer                                                             */
 /* ------------------------------------------------------------------------ */
 
-/* Open writes a new handle; Close ends the video and releases that handle. */
+/* Open writes a new handle; Close ends the video and releases that handle.
+ *
+ * Open only records the file name (UTF-8). The first Append fixes the frame
+ * size (each side 1 to 65535, no multiple of 8 needed) and creates the file,
+ * so a path that cannot be written answers IO_ERROR there. Append copies the
+ * image into a queue and returns: a full queue answers BUSY and counts the
+ * frame as dropped; another size answers INVALID_ARGUMENT; formats outside
+ * the list above answer IMAGE_FORMAT_NOT_SUPPORTED. Frames are compressed by
+ * one thread per processor (TARN_LUX_VIDEO_ENCODERS sets another number) and
+ * written in the order of Append. Every appended frame ends in the file or in
+ * the dropped count.
+ *
+ * Queue size: 1 to 256 frames, default 8; lowering it below the frames
+ * waiting keeps them. NumBuffersQueued counts frames not yet taken up for
+ * compression. ResetFrameCounters resets the encoded and dropped counts;
+ * FileSize is the size of the file as written so far.
+ *
+ * WaitUntilFrameDone returns once a frame more has been finished (at once
+ * when nothing is pending); WaitUntilQueueEmpty once every appended frame is
+ * finished. A time-out of 0 or more milliseconds answers TIMEOUT when it
+ * passes; a negative one waits without limit.
+ *
+ * A failure while compressing or writing (a full disk, for instance) ends the
+ * recording: frames still queued count as dropped, the next Append, wait,
+ * SetQueueSize or option setter answers the failure's code and description,
+ * later ones that the writer failed earlier and must be closed; queries keep
+ * answering. Close reports a failure that no call has reported yet, and
+ * releases the handle in any case.
+ *
+ * The file is AVI with OpenDML extensions: RIFF segments of up to 1 GiB
+ * (TARN_LUX_VIDEO_SEGMENT_BYTES sets a smaller limit, for tests), each with
+ * its own index, the first also with the classic index, so files of any
+ * length stay valid. Sizes and frame counts in the file are kept current
+ * after every frame, so a recording cut short (a killed process) stays
+ * readable up to its last whole frame.
+ *
+ * IsOpen answers false for a null handle (a writer never opened). */
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_VideoWriter_Open(TARN_LUX_VideoWriterHandle *writer, const char *fileName, TARN_LUX_VIDEO_CONTAINER container, TARN_LUX_VIDEO_ENCODER encoder);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_VideoWriter_IsOpen(TARN_LUX_VideoWriterHandle writer, TARN_LUX_BOOL *isOpen);
 TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_VideoWriter_Close(TARN_LUX_VideoWriterHandle writer);

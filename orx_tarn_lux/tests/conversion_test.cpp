@@ -47,27 +47,39 @@ std::vector<const PixelFormatInfo*> formats(bool unpackedOnly) {
     return found;
 }
 
+constexpr TARN_LUX_ConversionMode kModes[] = {TARN_LUX_ConversionMode_Fast, TARN_LUX_ConversionMode_HighQuality,
+                                               TARN_LUX_ConversionMode_Classic};
+
 TEST(Conversion, EveryPathGivesTheSameBytesForEverySupportedPair) {
     // Widths around the vector steps, single rows and columns; the noise
     // also sets the unused high bits of 16-bit samples, which must be ignored.
     const std::pair<size_t, size_t> sizes[] = {{1, 1}, {2, 2}, {1, 9}, {41, 1}, {37, 6}, {64, 5}};
     size_t pairs = 0;
     for (const PixelFormatInfo* from : formats(false))
-        for (const PixelFormatInfo* to : formats(true)) {
+        for (const PixelFormatInfo* to : formats(false)) {
             if (!convert::canConvert(*from, *to)) continue;
             ++pairs;
-            for (const auto& [width, height] : sizes) {
-                const Image input = imageOf(from->name, width, height,
-                                            testing::noiseBytes(from->imageByteCount(width, height), uint32_t(width)));
-                EXPECT_EQ(testing::firstDisagreeingPath([&] { return bytesOf(convertImage(input, to->name, kFast)); }),
-                          "")
-                    << from->text << " -> " << to->text << " at " << width << "x" << height;
+            // The modes differ only in demosaicing.
+            const bool demosaics = from->isBayered() && !to->isBayered();
+            for (const TARN_LUX_ConversionMode mode : kModes) {
+                if (!demosaics && mode != kFast) continue;
+                for (const auto& [width, height] : sizes) {
+                    const Image input = imageOf(from->name, width, height,
+                                                testing::noiseBytes(from->imageByteCount(width, height), uint32_t(width)));
+                    const std::string disagreeing = testing::firstDisagreeingPath([&] {
+                        const Image output = convertImage(input, to->name, mode);
+                        EXPECT_EQ(output.byteCount(), to->imageByteCount(width, height));
+                        return bytesOf(output);
+                    });
+                    EXPECT_EQ(disagreeing, "")
+                        << from->text << " -> " << to->text << " mode " << mode << " at " << width << "x" << height;
+                }
             }
         }
-    // Into the 15 unpacked Mono and color formats: from those 15, the 4
-    // packed Mono, 2 p32 and 2 YUV formats, and the 28 Bayer formats; Bayer
-    // formats also into the 3 unpacked depths of their own pattern.
-    EXPECT_EQ(pairs, (15u + 4u + 2u + 2u) * 15u + 28u * 15u + 28u * 3u);
+    // Every format into the 23 that are not Bayer (15 unpacked Mono and
+    // colour, 4 packed Mono, 2 p32, 2 YUV); the 28 Bayer formats also into
+    // the 7 of their own pattern.
+    EXPECT_EQ(pairs, 51u * 23u + 28u * 7u);
 }
 
 TEST(Conversion, ChangesDepthByShiftingAndIgnoresUnusedBits) {
@@ -106,18 +118,90 @@ TEST(Conversion, UnpacksBitStreamsGroupsAndWords) {
               words({0x200, 0x001, 0x3FF}));
 }
 
-TEST(Conversion, TurnsFullRangeYuvIntoRgb) {
-    // 2 x 2 luma, one chroma pair. Neutral chroma gives gray; V = 228 adds
-    // 1.402 * 100 to red and takes 0.714136 * 100 from green.
-    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX, 2, 2, {10, 20, 30, 40, 128, 128},
+TEST(Conversion, PacksBitStreamsGroupsAndWordsInTheDocumentedLayouts) {
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_Mono12, 2, 1, words({0xABC, 0x123}), TARN_LUX_PixelFormatName_Mono12p),
+              std::vector<uint8_t>({0xBC, 0x3A, 0x12}));
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_Mono12, 2, 1, words({0xABC, 0x123}),
+                           TARN_LUX_PixelFormatName_Mono12g24ORX),
+              std::vector<uint8_t>({0xAB, 0x12, 0x3C}));
+    // Rows need not end on a byte: 3 x 1 of 10 bits is 30 bits, the last
+    // two bits zero.
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_BayerGR10, 3, 1, words({0x3FF, 0x001, 0x200}),
+                           TARN_LUX_PixelFormatName_BayerGR10p),
+              std::vector<uint8_t>({0xFF, 0x07, 0x00, 0x20}));
+    // A partial last group keeps its unused slots zero.
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_Mono10, 3, 1, words({0x3FF, 0x001, 0x200}),
+                           TARN_LUX_PixelFormatName_Mono10g40ORX),
+              std::vector<uint8_t>({0xFF, 0x00, 0x80, 0x00, 0x07}));
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_Mono8, 3, 1, {0xFF, 0x01, 0x80}, TARN_LUX_PixelFormatName_Mono12g24ORX),
+              std::vector<uint8_t>({0xFF, 0x01, 0x00, 0x80, 0x00, 0x00}));
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_RGB10, 1, 1, words({0x3FF, 0x001, 0x200}),
+                           TARN_LUX_PixelFormatName_BGR10p32),
+              std::vector<uint8_t>({0x00, 0x06, 0xF0, 0x3F}));
+}
+
+// Packing then unpacking gives back every sample, whatever the row length
+// (rows of packed formats begin anywhere in a byte or group) and however
+// the rows fall into bands.
+TEST(Conversion, PackedRoundTripsAreExactAtOddSizes) {
+    const std::pair<TARN_LUX_PixelFormatName, TARN_LUX_PixelFormatName> pairs[] = {
+        {TARN_LUX_PixelFormatName_Mono10, TARN_LUX_PixelFormatName_Mono10p},
+        {TARN_LUX_PixelFormatName_Mono12, TARN_LUX_PixelFormatName_Mono12p},
+        {TARN_LUX_PixelFormatName_Mono10, TARN_LUX_PixelFormatName_Mono10g40ORX},
+        {TARN_LUX_PixelFormatName_Mono12, TARN_LUX_PixelFormatName_Mono12g24ORX},
+        {TARN_LUX_PixelFormatName_BayerBG10, TARN_LUX_PixelFormatName_BayerBG10p},
+        {TARN_LUX_PixelFormatName_BayerGB12, TARN_LUX_PixelFormatName_BayerGB12p},
+        {TARN_LUX_PixelFormatName_BayerRG10, TARN_LUX_PixelFormatName_BayerRG10g40ORX},
+        {TARN_LUX_PixelFormatName_BayerGR12, TARN_LUX_PixelFormatName_BayerGR12g24ORX},
+        {TARN_LUX_PixelFormatName_RGB10, TARN_LUX_PixelFormatName_RGB10p32},
+        {TARN_LUX_PixelFormatName_BGR10, TARN_LUX_PixelFormatName_BGR10p32},
+    };
+    for (const auto& [unpacked, packed] : pairs)
+        for (const auto& [width, height] : {std::pair<size_t, size_t>{1, 1}, {3, 5}, {7, 33}, {13, 40}, {61, 3}}) {
+            const PixelFormatInfo& info = formatInfo(unpacked);
+            std::vector<uint8_t> raw = testing::noiseBytes(info.imageByteCount(width, height), uint32_t(height));
+            // Samples within the depth: the unused high bits do not survive.
+            for (size_t i = 1; i < raw.size(); i += 2) raw[i] &= uint8_t(info.maximumValuePerChannel() >> 8);
+            const Image packedImage = convertImage(imageOf(unpacked, width, height, raw), packed, kFast);
+            EXPECT_EQ(bytesOf(convertImage(packedImage, unpacked, kFast)), raw)
+                << describeFormat(packed) << " " << width << "x" << height;
+        }
+}
+
+TEST(Conversion, MosaicsChangeDepthAndPackingButKeepTheirPattern) {
+    const size_t width = 9, height = 5;
+    const std::vector<uint8_t> raw = testing::noiseBytes(width * height, 3);
+    const Image mosaic = imageOf(TARN_LUX_PixelFormatName_BayerGB8, width, height, raw);
+    const Image deep = convertImage(mosaic, TARN_LUX_PixelFormatName_BayerGB12p, kFast);
+    EXPECT_EQ(deep.format(), TARN_LUX_PixelFormatName_BayerGB12p);
+    EXPECT_EQ(bytesOf(convertImage(deep, TARN_LUX_PixelFormatName_BayerGB8, kFast)), raw);
+    const Image wide = convertImage(deep, TARN_LUX_PixelFormatName_BayerGB10g40ORX, kFast);
+    const auto samples = bytesOf(convertImage(wide, TARN_LUX_PixelFormatName_BayerGB10, kFast));
+    for (size_t i = 0; i < raw.size(); ++i) ASSERT_EQ(samples[2 * i] | samples[2 * i + 1] << 8, raw[i] << 2) << i;
+}
+
+TEST(Conversion, ReadsAndWritesStudioRangeYuv) {
+    // 2 x 2 luma, one chroma pair. Neutral chroma gives gray at full range:
+    // 16 is black, 235 white.
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX, 2, 2, {16, 235, 126, 10, 128, 128},
                            TARN_LUX_PixelFormatName_Mono8),
-              std::vector<uint8_t>({10, 20, 30, 40}));
-    const auto rgb = convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX, 1, 1, {100, 128, 228},
+              std::vector<uint8_t>({0, 255, 128, 0}));
+    // Y = 100, V = 178: 255/219 * 84 = 97.8 for every channel, red gains
+    // 1.402 * 255/224 * 50 = 79.8, green loses 0.714136 * 255/224 * 50 = 40.6.
+    const auto rgb = convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX, 1, 1, {100, 128, 178},
                                   TARN_LUX_PixelFormatName_RGB8);
-    EXPECT_EQ(rgb, std::vector<uint8_t>({240, 29, 100}));
-    const auto swapped = convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_VU_SemiplanarORX, 1, 1, {100, 228, 128},
+    EXPECT_EQ(rgb, std::vector<uint8_t>({178, 57, 98}));
+    const auto swapped = convertBytes(TARN_LUX_PixelFormatName_YUV420_8_YY_VU_SemiplanarORX, 1, 1, {100, 178, 128},
                                       TARN_LUX_PixelFormatName_RGB8);
     EXPECT_EQ(swapped, rgb);
+    // Back again: the top-left pixel of each block gives the chroma pair.
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_RGB8, 3, 1, {178, 57, 98, 0, 0, 0, 255, 255, 255},
+                           TARN_LUX_PixelFormatName_YUV420_8_YY_VU_SemiplanarORX),
+              std::vector<uint8_t>({100, 16, 235, 178, 128, 128, 128}));
+    // Gray keeps neutral chroma exactly.
+    EXPECT_EQ(convertBytes(TARN_LUX_PixelFormatName_Mono8, 2, 2, {0, 77, 200, 255},
+                           TARN_LUX_PixelFormatName_YUV420_8_YY_UV_SemiplanarORX),
+              std::vector<uint8_t>({16, 82, 188, 235, 128, 128}));
 }
 
 TEST(Conversion, ReordersChannelsAndFillsOrCarriesAlpha) {
@@ -199,8 +283,9 @@ TEST(Conversion, DemosaicingInterpolatesBetweenNeighbours) {
     // the other row, column -1 is column 1 and column 4 is column 2. So the
     // red pixel (0,0) gets green (60 + 60 + 50 + 50 + 2) / 4 = 55 and blue
     // from four 10s; the green pixel (1,0) red (100 + 300 + 1) / 2 = 200.
-    const auto rgb = convertBytes(TARN_LUX_PixelFormatName_BayerRG12, 4, 2,
-                                  words({100, 50, 300, 70, 60, 10, 80, 30}), TARN_LUX_PixelFormatName_RGB12);
+    const auto rgb = bytesOf(convertImage(imageOf(TARN_LUX_PixelFormatName_BayerRG12, 4, 2,
+                                                  words({100, 50, 300, 70, 60, 10, 80, 30})),
+                                          TARN_LUX_PixelFormatName_RGB12, TARN_LUX_ConversionMode_Classic));
     EXPECT_EQ(rgb, words({100, 55, 10, 200, 50, 10, 300, 70, 20, 300, 70, 30,  //
                           100, 60, 10, 200, 60, 10, 300, 80, 20, 300, 75, 30}));
 }

@@ -242,9 +242,9 @@ TEST(ImageConvert, ConvertsIntoANewImageOrIntoCallerMemory) {
 TEST(ImageConvert, RefusesBadFormatsModesBuffersAndHandles) {
     Picture image(TARN_LUX_PixelFormatName_BayerRG8, 4, 2, counting(8));
     TARN_LUX_ImageHandle converted = nullptr;
-    EXPECT_FAILS_WITH(TARN_LUX_Image_ConvertTo(image.get(), TARN_LUX_PixelFormatName_Mono10p, kFast, &converted),
+    EXPECT_FAILS_WITH(TARN_LUX_Image_ConvertTo(image.get(), TARN_LUX_PixelFormatName_BayerGR12p, kFast, &converted),
                       TARN_LUX_RETURN_CODE_IMAGE_FORMAT_NOT_SUPPORTED, "TARN_LUX_Image_ConvertTo", "BayerRG8",
-                      "Mono10p");
+                      "BayerGR12p");
     EXPECT_FAILS_WITH(TARN_LUX_Image_ConvertTo(image.get(), 0x7777, kFast, &converted),
                       TARN_LUX_RETURN_CODE_INVALID_ARGUMENT, "0x00007777");
     EXPECT_FAILS_WITH(TARN_LUX_Image_ConvertTo(image.get(), TARN_LUX_PixelFormatName_RGB8, 0, &converted),

@@ -1,5 +1,7 @@
 """Pythonic extras mixed into the generated proxy classes."""
 
+import os as _os
+
 import numpy as _np
 
 from . import _tarn_lux_python_interface as _lib
@@ -50,8 +52,38 @@ _ARRAY_FORMATS = {
 }
 
 
+def path_first(args):
+    """The arguments with a leading ``os.PathLike`` path (``pathlib.Path``) as
+    its ``str``, which is what the flat file functions take."""
+    if args and isinstance(args[0], _os.PathLike):
+        return (_os.fspath(args[0]),) + tuple(args[1:])
+    return args
+
+
 class ImageMixin:
     """Conveniences for images: a short repr, numpy in and out, equality."""
+
+    def save(self, path, quality=None):
+        """Writes the image to ``path`` (str or ``os.PathLike``); the file ending
+        chooses the type: .png, .jpg/.jpeg, .bmp or .raw.
+
+        ``quality`` (0..100) is the JPEG quality, or for PNG the effort
+        (100 writes fastest, lower values write smaller files more slowly);
+        None takes the defaults (JPEG 75, PNG 100).
+        """
+        from . import _proxies
+        path = _os.fspath(path)
+        if quality is None:
+            return _proxies.ImageWriter.Write(path, self)
+        ending = _os.path.splitext(path)[1].lower()
+        if ending == ".png":
+            parameter, write = _proxies.ImageWriterPNGParameter(), _proxies.ImageWriter.WriteAsPNG
+        elif ending in (".jpg", ".jpeg", ".jpe", ".jfif"):
+            parameter, write = _proxies.ImageWriterJPEGParameter(), _proxies.ImageWriter.WriteAsJPG
+        else:
+            raise ValueError("quality applies to PNG and JPEG files only, not to %r" % path)
+        parameter.Quality = quality
+        return write(path, self, parameter)
 
     def __repr__(self):
         try:
@@ -283,3 +315,46 @@ class IteratorMixin:
 
     def __iter__(self):
         return self
+
+from ._processing_mixins import (ColorCorrectionFactorsMixin, ColorCorrectorMixin, GainMixin,  # noqa: E402,F401
+                                 GammaCorrectorMixin, HistogramMixin, PixelLineMixin)
+
+class SharpnessROIMixin:
+    def __repr__(self):
+        r = self.rect
+        return "SharpnessROI(rect=Rect2D(x=%d, y=%d, width=%d, height=%d), xSamplingInterval=%d, " \
+               "ySamplingInterval=%d, weight=%d)" % (r.left(), r.top(), r.right() - r.left(), r.bottom() - r.top(),
+                                                    self.xSamplingInterval, self.ySamplingInterval, self.weight)
+
+class VideoWriterMixin:
+    """``VideoWriter(path, fps=..., quality=..., queue_size=...)`` opens at once, and the
+    writer is a context manager that closes the video (writing what is queued)."""
+
+    def __init__(self, *args, fps=None, quality=None, queue_size=None):
+        m = _flat()
+        path = args[0] if len(args) == 1 and isinstance(args[0], (str, _os.PathLike)) else None
+        # A path opens a new video; otherwise the native forms: empty, or moved from another writer.
+        m.VideoWriter_swiginit(self, m.new_VideoWriter() if path is not None else m.new_VideoWriter(*args))
+        if path is not None:
+            m.VideoWriter_Open(self, _os.fspath(path))
+        if fps is not None:
+            m.AVIContainer_SetFramerate(m.VideoWriter_Container(self), fps)
+        if quality is not None:
+            m.MJPEGEncoder_SetQuality(m.VideoWriter_Encoder(self), quality)
+        if queue_size is not None:
+            m.VideoWriter_SetQueueSize(self, queue_size)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc_info):
+        if self.IsOpen():
+            self.Close()
+        return False
+
+    def __repr__(self):
+        try:
+            state = "open" if self.IsOpen() else "closed"
+        except Exception:  # noqa: BLE001 - a moved-from writer still prints
+            state = "empty"
+        return "<VideoWriter %s>" % state

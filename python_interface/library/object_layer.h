@@ -6,6 +6,7 @@
 #include "image/image_views.h"
 #include "image/pixel_format.h"
 #include "image/records.h"
+#include "io/image_files.h"
 #include "library/error_mapping.h"
 #include "library/exceptions.h"
 #include "runtime/containers.h"

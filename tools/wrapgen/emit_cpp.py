@@ -163,7 +163,7 @@ def method_table(functions):
     for f in functions:
         fn = "rt::initProxyInstance" if f.custom == "init" else f"w_{f.name}"
         flag = table_flag(f)
-        doc = cstr(f.doc) if f.doc else "nullptr"
+        doc = "nullptr" if f.doc is None else cstr(f.doc)
         out.append(f"    {{{cstr(f.name)}, reinterpret_cast<PyCFunction>({fn}), {flag}, {doc}}},")
     out += ["    {nullptr, nullptr, 0, nullptr}};", "", "}  // namespace", "",
             "PyMethodDef *methodTable() { return gMethods; }", "", "}  // namespace tarn::wrappers"]

@@ -100,13 +100,16 @@ def class_source(cls, mixins):
         lines.append(f"    {name} = property(_lib.{getter.name}, _lib.{setter.name}, doc={pyrepr(doc or '')})")
     for name, f in methods(cls):
         lines.append("")
+        # A function may name a helper of _mixins that adapts its arguments
+        # first (paths given as os.PathLike, for example).
+        args = f"_mixins.{f.proxy_args}(args)" if getattr(f, "proxy_args", None) else "args"
         if f.kind == "static":
             lines.append("    @staticmethod")
             lines.append(f"    def {name}(*args):")
-            call = f"_lib.{f.name}(*args)"
+            call = f"_lib.{f.name}(*{args})"
         else:
             lines.append(f"    def {name}(self, *args):")
-            call = f"_lib.{f.name}(self, *args)"
+            call = f"_lib.{f.name}(self, *{args})"
         if f.doc:
             lines.append(f"        {pyrepr(f.doc)}")
         coerce = format_positions(f)

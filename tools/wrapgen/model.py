@@ -147,8 +147,8 @@ class Implicit(Object):
 class Move(Object):
     """`T &&`: the wrapped object gives up its native object."""
 
-    def __init__(self, cls, name=None):
-        super().__init__(cls, "&&", name)
+    def __init__(self, cls, name=None, text=None):
+        super().__init__(cls, "&&", name, text)
 
     def convert(self, var, obj, message):
         return (f"if (!rt::moveArg({obj}, rt::{self.cls.T}, &{var}, {message})) return nullptr;\n"

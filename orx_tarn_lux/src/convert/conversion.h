@@ -36,6 +36,14 @@ void checkMode(TARN_LUX_ConversionMode mode);
 // Whether images of `from` can be converted into `to`.
 bool canConvert(const PixelFormatInfo& from, const PixelFormatInfo& to);
 
+// Refuses formats that are not known pixel formats (INVALID_ARGUMENT) and
+// pairs that cannot be converted (IMAGE_FORMAT_NOT_SUPPORTED, naming both).
+void requireConvertible(TARN_LUX_PixelFormatName from, TARN_LUX_PixelFormatName to);
+
+// Converts into `output`, an image the caller made with the output format
+// and the input's size (over pooled memory, say); carries the timestamp.
+void convertPixels(const Image& image, Image& output, TARN_LUX_ConversionMode mode);
+
 // A new image of `to` with the pixels of `image`, its size and timestamp.
 // Unsupported pairs answer TARN_LUX_RETURN_CODE_IMAGE_FORMAT_NOT_SUPPORTED
 // naming both formats.

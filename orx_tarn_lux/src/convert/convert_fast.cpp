@@ -255,11 +255,54 @@ ORX_FAST_TARGET inline void storeMosaicLuma(__m256i red, __m256i green, __m256i 
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(target), words);
 }
 
+// Sixteen demosaiced pixels from column x on, as 16-bit planes at the raw
+// depth: interleaved in the output's order, or their luma.
+template <size_t SampleBytes>
+ORX_FAST_TARGET inline void storeColorStep(__m256i redPlane, __m256i greenPlane, __m256i bluePlane,
+                                           const Mosaic& mosaic, __m256i opaque, uint8_t* out, size_t x) {
+    const size_t channels = mosaic.out.channels;
+    if (channels == 1) {
+        storeMosaicLuma<SampleBytes>(redPlane, greenPlane, bluePlane, out + x * SampleBytes);
+        return;
+    }
+    __m256i planes[4];
+    planes[mosaic.out.indexOf(Channel::Red)] = redPlane;
+    planes[mosaic.out.indexOf(Channel::Green)] = greenPlane;
+    planes[mosaic.out.indexOf(Channel::Blue)] = bluePlane;
+    planes[3] = opaque;
+    if constexpr (SampleBytes == 1) {
+        __m128i narrowed[4];
+        for (size_t c = 0; c < 4; ++c) narrowed[c] = narrow(planes[c]);
+        storeInterleaved<1>(narrowed, channels, out + x * channels);
+    } else {
+        __m128i low[4], high[4];
+        for (size_t c = 0; c < 4; ++c) {
+            low[c] = _mm256_castsi256_si128(planes[c]);
+            high[c] = _mm256_extracti128_si256(planes[c], 1);
+        }
+        uint8_t* target = out + x * channels * 2;
+        storeInterleaved<2>(low, channels, target);
+        storeInterleaved<2>(high, channels, target + channels * kLaneBytes);
+    }
+}
+
+template <size_t SampleBytes>
+ORX_FAST_TARGET size_t storePlaneSteps(const uint16_t* red, const uint16_t* green, const uint16_t* blue,
+                                       const Mosaic& mosaic, uint8_t* out, size_t begin, size_t end) {
+    const __m256i opaque = _mm256_set1_epi16(static_cast<int16_t>(mosaic.mask));
+    size_t x = begin;
+    for (; x + kMosaicStep <= end; x += kMosaicStep)
+        storeColorStep<SampleBytes>(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(red + x)),
+                                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(green + x)),
+                                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(blue + x)), mosaic, opaque,
+                                    out, x);
+    return x;
+}
+
 template <size_t SampleBytes>
 ORX_FAST_TARGET size_t demosaicSteps(const uint8_t* up, const uint8_t* row, const uint8_t* down,
                                      const Mosaic& mosaic, size_t y, uint8_t* out, size_t begin, size_t end) {
     const MosaicRow colors = mosaicRow(mosaic.pattern, y);
-    const size_t channels = mosaic.out.channels;
     // Lane j holds column x + j; x keeps the parity of begin, so the lanes
     // that hold green stay the same.
     alignas(32) int16_t greenLane[kMosaicStep];
@@ -268,9 +311,6 @@ ORX_FAST_TARGET size_t demosaicSteps(const uint8_t* up, const uint8_t* row, cons
     const __m256i mask = _mm256_set1_epi16(static_cast<int16_t>(mosaic.mask));
     const __m256i one = _mm256_set1_epi16(1);
     const __m256i two = _mm256_set1_epi16(2);
-    const size_t red = mosaic.out.indexOf(Channel::Red);
-    const size_t greenPlane = mosaic.out.indexOf(Channel::Green);
-    const size_t blue = mosaic.out.indexOf(Channel::Blue);
     const auto at = [&](const uint8_t* line, size_t column) ORX_FAST_TARGET {
         return samplesAt<SampleBytes>(line, column, mask);
     };
@@ -291,30 +331,8 @@ ORX_FAST_TARGET size_t demosaicSteps(const uint8_t* up, const uint8_t* row, cons
         const __m256i own = _mm256_blendv_epi8(centre, horizontalMean, green);
         const __m256i middle = _mm256_blendv_epi8(crossMean, centre, green);
         const __m256i other = _mm256_blendv_epi8(diagonalMean, verticalMean, green);
-        if (channels == 1) {
-            storeMosaicLuma<SampleBytes>(colors.redRow ? own : other, middle, colors.redRow ? other : own,
-                                         out + x * SampleBytes);
-            continue;
-        }
-        __m256i planes[4];
-        planes[red] = colors.redRow ? own : other;
-        planes[greenPlane] = middle;
-        planes[blue] = colors.redRow ? other : own;
-        planes[3] = mask;  // opaque alpha at the raw depth
-        if constexpr (SampleBytes == 1) {
-            __m128i narrowed[4];
-            for (size_t c = 0; c < 4; ++c) narrowed[c] = narrow(planes[c]);
-            storeInterleaved<1>(narrowed, channels, out + x * channels);
-        } else {
-            __m128i low[4], high[4];
-            for (size_t c = 0; c < 4; ++c) {
-                low[c] = _mm256_castsi256_si128(planes[c]);
-                high[c] = _mm256_extracti128_si256(planes[c], 1);
-            }
-            uint8_t* target = out + x * channels * 2;
-            storeInterleaved<2>(low, channels, target);
-            storeInterleaved<2>(high, channels, target + channels * kLaneBytes);
-        }
+        storeColorStep<SampleBytes>(colors.redRow ? own : other, middle, colors.redRow ? other : own, mosaic, mask,
+                                    out, x);
     }
     return x;
 }
@@ -326,6 +344,12 @@ ORX_FAST_TARGET size_t demosaicFast(const uint8_t* up, const uint8_t* row, const
     if (begin == 0) return begin;
     return mosaic.sampleBytes == 1 ? demosaicSteps<1>(up, row, down, mosaic, y, out, begin, end)
                                    : demosaicSteps<2>(up, row, down, mosaic, y, out, begin, end);
+}
+
+ORX_FAST_TARGET size_t storePlanesFast(const uint16_t* red, const uint16_t* green, const uint16_t* blue,
+                                       const Mosaic& mosaic, uint8_t* out, size_t begin, size_t end) {
+    return mosaic.sampleBytes == 1 ? storePlaneSteps<1>(red, green, blue, mosaic, out, begin, end)
+                                   : storePlaneSteps<2>(red, green, blue, mosaic, out, begin, end);
 }
 
 namespace {
@@ -511,6 +535,11 @@ size_t repackFast(const uint8_t*, const Repack&, uint8_t*, size_t begin, size_t)
 
 size_t demosaicFast(const uint8_t*, const uint8_t*, const uint8_t*, const Mosaic&, size_t, uint8_t*, size_t begin,
                     size_t) {
+    return begin;
+}
+
+size_t storePlanesFast(const uint16_t*, const uint16_t*, const uint16_t*, const Mosaic&, uint8_t*, size_t begin,
+                       size_t) {
     return begin;
 }
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "convert/repack_kernels.h"
+#include "convert/yuv.h"
 #include "core/bit_stream.h"
+#include "core/kernel_dispatch.h"
 #include "core/semiplanar.h"
 
 namespace orx::convert {
@@ -99,42 +101,26 @@ void decodeWord32(const Image& image, size_t y, uint8_t* out) {
     }
 }
 
-// YUV to RGB after BT.601 with full-range samples (as JPEG uses them):
-// R = Y + 1.402 V', G = Y - 0.344136 U' - 0.714136 V', B = Y + 1.772 U' with
-// U' = U - 128, V' = V - 128; the factors in 14-bit fixed point.
-constexpr int32_t kChromaShift = 14;
-constexpr int32_t kRedFromV = 22970;
-constexpr int32_t kGreenFromU = 5638;
-constexpr int32_t kGreenFromV = 11700;
-constexpr int32_t kBlueFromU = 29032;
-constexpr int32_t kChromaZero = 128;
-constexpr int32_t kMax8 = 255;
-
-uint8_t clamped(int32_t scaled) {
-    // Adding the half before the shift rounds to nearest; the shift of a
-    // negative number rounds down, which the clamp makes harmless.
-    return static_cast<uint8_t>(std::clamp((scaled + (1 << (kChromaShift - 1))) >> kChromaShift, 0, kMax8));
-}
-
-// One pixel of luma `y` with the chroma terms of its pair.
+// The chroma terms of a pair, added to the scaled luma of each of its pixels.
 struct ChromaTerms {
     int32_t red, green, blue;
 };
 
 inline ChromaTerms chromaTerms(int32_t u, int32_t v) {
-    return {kRedFromV * v, -kGreenFromU * u - kGreenFromV * v, kBlueFromU * u};
+    return {yuv::kRedFromV * v, -yuv::kGreenFromU * u - yuv::kGreenFromV * v, yuv::kBlueFromU * u};
 }
 
 inline void yuvPixel(uint8_t luma, const ChromaTerms& terms, uint8_t* out) {
-    const int32_t base = int32_t(luma) << kChromaShift;
-    out[0] = clamped(base + terms.red);
-    out[1] = clamped(base + terms.green);
-    out[2] = clamped(base + terms.blue);
+    // Luma below the studio range's black is black.
+    const int32_t base = yuv::kRgbFromY * std::max(int32_t(luma) - yuv::kLumaOffset, 0);
+    out[0] = yuv::toSample(base + terms.red);
+    out[1] = yuv::toSample(base + terms.green);
+    out[2] = yuv::toSample(base + terms.blue);
 }
 
 template <bool UFirst>
 ChromaTerms pairTerms(const uint8_t* pair) {
-    return chromaTerms(int32_t(pair[UFirst ? 0 : 1]) - kChromaZero, int32_t(pair[UFirst ? 1 : 0]) - kChromaZero);
+    return chromaTerms(int32_t(pair[UFirst ? 0 : 1]) - yuv::kChromaZero, int32_t(pair[UFirst ? 1 : 0]) - yuv::kChromaZero);
 }
 
 template <bool UFirst>
@@ -146,18 +132,43 @@ void decodeSemiplanar(const Image& image, size_t y, uint8_t* out) {
         yuvPixel(luma[x], pairTerms<UFirst>(chroma + (x / semiplanar::kBlock) * semiplanar::kPairBytes), out + 3 * x);
 }
 
-// The same, each pair's chroma terms worked out once for both its pixels.
+// The same a piece of a row at a time: first each pair's chroma terms for
+// both its pixels, then every pixel, in loops that compilers vectorise; the
+// integer arithmetic of yuvPixel, so the bytes are the same.
+constexpr size_t kYuvPiece = 256;  // pixels per piece, even
+
 template <bool UFirst>
-void decodeSemiplanarFast(const Image& image, size_t y, uint8_t* out) {
+__attribute__((always_inline)) inline void semiplanarPieces(const Image& image, size_t y, uint8_t* out) {
     const size_t width = image.width();
     const uint8_t* luma = image.data() + y * width;
-    const uint8_t* pair = semiplanar::chromaRowFor(image.data(), width, image.height(), y);
-    for (size_t x = 0; x < width; x += semiplanar::kBlock, pair += semiplanar::kPairBytes) {
-        const ChromaTerms terms = pairTerms<UFirst>(pair);
-        yuvPixel(luma[x], terms, out + 3 * x);
-        if (x + 1 < width) yuvPixel(luma[x + 1], terms, out + 3 * (x + 1));
+    const uint8_t* pairs = semiplanar::chromaRowFor(image.data(), width, image.height(), y);
+    int32_t red[kYuvPiece], green[kYuvPiece], blue[kYuvPiece];
+    for (size_t begin = 0; begin < width; begin += kYuvPiece) {
+        const size_t count = std::min(kYuvPiece, width - begin);
+        const uint8_t* pair = pairs + begin;  // kBlock pixels per pair of kPairBytes bytes
+        for (size_t k = 0; k < (count + 1) / 2; ++k) {
+            const ChromaTerms terms = pairTerms<UFirst>(pair + k * semiplanar::kPairBytes);
+            red[2 * k] = red[2 * k + 1] = terms.red;
+            green[2 * k] = green[2 * k + 1] = terms.green;
+            blue[2 * k] = blue[2 * k + 1] = terms.blue;
+        }
+        const uint8_t* pieceLuma = luma + begin;
+        uint8_t* pixels = out + 3 * begin;
+        for (size_t i = 0; i < count; ++i) yuvPixel(pieceLuma[i], ChromaTerms{red[i], green[i], blue[i]}, pixels + 3 * i);
     }
 }
+
+#if ORX_HAVE_FAST_KERNELS
+template <bool UFirst>
+ORX_FAST_TARGET void decodeSemiplanarFast(const Image& image, size_t y, uint8_t* out) {
+    semiplanarPieces<UFirst>(image, y, out);
+}
+#else
+template <bool UFirst>
+void decodeSemiplanarFast(const Image& image, size_t y, uint8_t* out) {
+    semiplanarPieces<UFirst>(image, y, out);
+}
+#endif
 
 }  // namespace
 

@@ -43,6 +43,22 @@ inline MosaicRow mosaicRow(TARN_LUX_BayerPattern pattern, size_t y) {
 inline size_t leftOf(size_t x, size_t width) { return x > 0 ? x - 1 : (width > 1 ? 1 : 0); }
 inline size_t rightOf(size_t x, size_t width) { return x + 1 < width ? x + 1 : (width > 1 ? width - 2 : 0); }
 
+// Pixel x of a demosaiced row: its colour in the output's order (alpha
+// opaque), or its luma.
+inline void storeDemosaiced(const Mosaic& mosaic, uint8_t* out, size_t x, uint32_t red, uint32_t green,
+                            uint32_t blue) {
+    const RowFormat& format = mosaic.out;
+    uint8_t* pixel = out + x * format.pixelBytes();
+    if (!format.isColor()) {
+        writeSample(pixel, 0, format.sampleBytes, luma(red, green, blue));
+        return;
+    }
+    writeSample(pixel, format.indexOf(Channel::Red), format.sampleBytes, red);
+    writeSample(pixel, format.indexOf(Channel::Green), format.sampleBytes, green);
+    writeSample(pixel, format.indexOf(Channel::Blue), format.sampleBytes, blue);
+    if (format.hasAlpha()) writeSample(pixel, format.indexOf(Channel::Alpha), format.sampleBytes, mosaic.mask);
+}
+
 // Pixels [begin, end) of row y; `up` and `down` are rows y - 1 and y + 1,
 // mirrored at the image's borders in the same way.
 inline void demosaicScalar(const uint8_t* up, const uint8_t* row, const uint8_t* down,
@@ -50,9 +66,6 @@ inline void demosaicScalar(const uint8_t* up, const uint8_t* row, const uint8_t*
     const MosaicRow colors = mosaicRow(mosaic.pattern, y);
     const size_t sampleBytes = mosaic.sampleBytes;
     const auto at = [&](const uint8_t* line, size_t x) { return readSample(line, x, sampleBytes) & mosaic.mask; };
-    const size_t red = mosaic.out.indexOf(Channel::Red);
-    const size_t green = mosaic.out.indexOf(Channel::Green);
-    const size_t blue = mosaic.out.indexOf(Channel::Blue);
     for (size_t x = begin; x < end; ++x) {
         const size_t left = leftOf(x, mosaic.width);
         const size_t right = rightOf(x, mosaic.width);
@@ -67,18 +80,22 @@ inline void demosaicScalar(const uint8_t* up, const uint8_t* row, const uint8_t*
             middle = (at(up, x) + at(down, x) + at(row, left) + at(row, right) + 2) >> 2;
             other = (at(up, left) + at(up, right) + at(down, left) + at(down, right) + 2) >> 2;
         }
-        uint8_t* pixel = out + x * mosaic.out.pixelBytes();
-        if (!mosaic.out.isColor()) {
-            writeSample(pixel, 0, sampleBytes,
-                        colors.redRow ? luma(own, middle, other) : luma(other, middle, own));
-            continue;
-        }
-        writeSample(pixel, red, sampleBytes, colors.redRow ? own : other);
-        writeSample(pixel, green, sampleBytes, middle);
-        writeSample(pixel, blue, sampleBytes, colors.redRow ? other : own);
-        if (mosaic.out.hasAlpha()) writeSample(pixel, mosaic.out.indexOf(Channel::Alpha), sampleBytes, mosaic.mask);
+        storeDemosaiced(mosaic, out, x, colors.redRow ? own : other, middle, colors.redRow ? other : own);
     }
 }
+
+// Demosaicing methods that work out whole rows of red, green and blue
+// first (values at most mosaic.mask) store them with this: pixels
+// [begin, end) of the row into `out`.
+inline void storePlanesScalar(const uint16_t* red, const uint16_t* green, const uint16_t* blue, const Mosaic& mosaic,
+                              uint8_t* out, size_t begin, size_t end) {
+    for (size_t x = begin; x < end; ++x) storeDemosaiced(mosaic, out, x, red[x], green[x], blue[x]);
+}
+
+// The same with vector instructions; handles what it can of [begin, end)
+// and returns where it stopped.
+size_t storePlanesFast(const uint16_t* red, const uint16_t* green, const uint16_t* blue, const Mosaic& mosaic,
+                       uint8_t* out, size_t begin, size_t end);
 
 // 8-bit mosaics: handles what it can of [begin, end), begin >= 1, and
 // returns where it stopped.

@@ -20,10 +20,15 @@ inline uint32_t readBits(const uint8_t* stream, size_t offset, size_t bits) {
     return (window >> shift) & ((uint32_t{1} << bits) - 1);
 }
 
-// Appends values to a stream that starts at a byte border.
+// Appends values to a stream that starts at a byte border, or `offset`
+// bits into the byte at `out`, whose bits below the offset it keeps.
 class BitWriter {
 public:
     explicit BitWriter(uint8_t* out) : out_(out) {}
+    BitWriter(uint8_t* out, size_t offset)
+        : out_(out + offset / kBitsPerByte), count_(offset % kBitsPerByte) {
+        if (count_ > 0) pending_ = *out_ & ((1u << count_) - 1);
+    }
 
     void put(uint32_t value, size_t bits) {
         pending_ |= uint64_t(value) << count_;

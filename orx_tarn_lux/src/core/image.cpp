@@ -48,14 +48,24 @@ Image::Image(TARN_LUX_PixelFormatName format, size_t width, size_t height, Fill 
 
 Image::Image(Image&& other) noexcept : Image() { *this = std::move(other); }
 
+Image::~Image() { releaseMemory(); }
+
+void Image::releaseMemory() noexcept {
+    if (lender_ != nullptr && owned_ != nullptr) lender_->giveBack(std::move(owned_));
+    owned_.reset();
+    lender_.reset();
+}
+
 Image& Image::operator=(Image&& other) noexcept {
     if (this == &other) return *this;
+    releaseMemory();
     format_ = std::exchange(other.format_, &pixelFormats()[0]);
     width_ = std::exchange(other.width_, 0);
     height_ = std::exchange(other.height_, 0);
     byteCount_ = std::exchange(other.byteCount_, 0);
     timestamp_ = std::exchange(other.timestamp_, 0);
     owned_ = std::move(other.owned_);
+    lender_ = std::move(other.lender_);
     data_ = std::exchange(other.data_, noPixels);
     return *this;
 }
@@ -74,11 +84,30 @@ Image Image::overMemory(TARN_LUX_PixelFormatName format, size_t width, size_t he
     return image;
 }
 
+Image Image::lent(TARN_LUX_PixelFormatName format, size_t width, size_t height, PixelMemory memory,
+                  std::shared_ptr<PixelLender> lender) {
+    Image image = overMemory(format, width, height, memory.get(), orx::formatInfo(format).imageByteCount(width, height));
+    image.owned_ = std::move(memory);
+    image.lender_ = std::move(lender);
+    return image;
+}
+
 Image Image::clone() const {
     Image copy(format(), width_, height_, Fill::Anything);
     if (byteCount_ > 0) std::memcpy(copy.data_, data_, byteCount_);
     copy.timestamp_ = timestamp_;
     return copy;
+}
+
+void Image::reshape(TARN_LUX_PixelFormatName format, size_t width, size_t height) {
+    const PixelFormatInfo& info = orx::formatInfo(format);
+    if (checkedByteCount(info, width, height) != byteCount_) {
+        fail(TARN_LUX_RETURN_CODE_ERROR, "cannot show the ", byteCount_, " bytes of an image as ", width, " x ", height,
+             " ", info.text);
+    }
+    format_ = &info;
+    width_ = width;
+    height_ = height;
 }
 
 size_t Image::rowBytes() const noexcept { return format_->isYUV() ? width_ : width_ * format_->bytesPerPixel(); }

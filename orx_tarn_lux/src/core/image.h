@@ -15,6 +15,14 @@
 
 namespace orx {
 
+// Takes back pixel memory it lent to an image once the image ends: how a
+// converter's pool of output buffers gets them back for reuse.
+class PixelLender {
+public:
+    virtual ~PixelLender() = default;
+    virtual void giveBack(PixelMemory memory) noexcept = 0;
+};
+
 class Image {
 public:
     // The empty image: Invalid, 0 x 0, no bytes.
@@ -30,8 +38,14 @@ public:
     static Image overMemory(TARN_LUX_PixelFormatName format, size_t width, size_t height, uint8_t* memory,
                             size_t memorySize);
 
+    // An image over lent `memory` of at least the image's byte count (the
+    // caller makes sure), handed back to `lender` when the image ends.
+    static Image lent(TARN_LUX_PixelFormatName format, size_t width, size_t height, PixelMemory memory,
+                      std::shared_ptr<PixelLender> lender);
+
     // The source becomes the empty image.
     Image(Image&& other) noexcept;
+    ~Image();
     Image& operator=(Image&& other) noexcept;
     // Copies happen only on purpose, through clone().
     Image(const Image&) = delete;
@@ -49,6 +63,13 @@ public:
     // Nanoseconds of camera time at exposure; 0 unless something set it.
     uint64_t timestamp() const noexcept { return timestamp_; }
     void setTimestamp(uint64_t nanoseconds) noexcept { timestamp_ = nanoseconds; }
+
+    // Gives the same bytes another format and shape of the same byte count,
+    // for operations that change an image in place (a quarter turn swaps
+    // width and height, a mirrored mosaic changes its pattern) and for file
+    // readers, which learn what the bytes mean only after decoding them.
+    // Throws Error when the byte counts differ.
+    void reshape(TARN_LUX_PixelFormatName format, size_t width, size_t height);
 
     size_t byteCount() const noexcept { return byteCount_; }
     // Never null, also for the empty image.
@@ -69,7 +90,11 @@ private:
     size_t height_ = 0;
     size_t byteCount_ = 0;
     uint64_t timestamp_ = 0;
+    // Hands lent memory back; owned memory is freed.
+    void releaseMemory() noexcept;
+
     PixelMemory owned_;
+    std::shared_ptr<PixelLender> lender_;  // set when owned_ is lent
     uint8_t* data_;
 };
 

@@ -20,6 +20,15 @@ bool processorHasFastKernels() {
 #endif
 }
 
+bool processorHasWideKernels() {
+#if ORX_HAVE_FAST_KERNELS
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vbmi");
+#else
+    return false;
+#endif
+}
+
 std::atomic<bool>& forceScalar() {
     static std::atomic<bool> forced{scalarForcedByEnvironment()};
     return forced;
@@ -30,6 +39,11 @@ std::atomic<bool>& forceScalar() {
 bool useFastKernels() {
     static const bool available = processorHasFastKernels();
     return available && !forceScalar().load(std::memory_order_relaxed);
+}
+
+bool useWideKernels() {
+    static const bool available = processorHasWideKernels();
+    return available && useFastKernels();
 }
 
 void setForceScalar(bool force) { forceScalar().store(force, std::memory_order_relaxed); }

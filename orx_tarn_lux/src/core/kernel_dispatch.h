@@ -16,13 +16,19 @@ bool useFastKernels();
 // Lets tests run the same operation on both paths within one process.
 void setForceScalar(bool force);
 
+// True when useFastKernels() is and the processor also has the 512-bit byte
+// permutes (AVX-512 F, BW and VBMI) that the ORX_WIDE_TARGET kernels use.
+bool useWideKernels();
+
 }  // namespace orx
 
 // Marks a function compiled for AVX2; call it only when useFastKernels() says so.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define ORX_HAVE_FAST_KERNELS 1
 #define ORX_FAST_TARGET __attribute__((target("avx2")))
+#define ORX_WIDE_TARGET __attribute__((target("avx2,avx512f,avx512bw,avx512vbmi")))
 #else
 #define ORX_HAVE_FAST_KERNELS 0
 #define ORX_FAST_TARGET
+#define ORX_WIDE_TARGET
 #endif

@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -124,6 +125,8 @@ uint8_t* mapFresh(size_t length) {
     return aligned;
 }
 
+std::atomic<size_t> allocations{0};
+
 }  // namespace
 
 void ReleasePixels::operator()(uint8_t* memory) const noexcept {
@@ -134,6 +137,7 @@ void ReleasePixels::operator()(uint8_t* memory) const noexcept {
 }
 
 PixelMemory allocatePixels(size_t bytes, Fill fill) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
     if (bytes < kMappingThreshold || bytes > SIZE_MAX - 2 * kHugePage) {
         void* memory = fill == Fill::Zero ? std::calloc(bytes, 1) : std::malloc(bytes);
         return PixelMemory(static_cast<uint8_t*>(memory), ReleasePixels{});
@@ -146,6 +150,8 @@ PixelMemory allocatePixels(size_t bytes, Fill fill) {
     // Fresh mappings come zeroed from the kernel.
     return PixelMemory(mapFresh(length), ReleasePixels{length});
 }
+
+size_t pixelAllocationCount() noexcept { return allocations.load(std::memory_order_relaxed); }
 
 void releaseCachedMappings() noexcept { mappingCache().clear(); }
 

@@ -36,6 +36,10 @@ enum class Fill {
 // limit in MiB, 0 turns the cache off.
 PixelMemory allocatePixels(size_t bytes, Fill fill);
 
+// Calls of allocatePixels so far, in all threads; lets tests prove that a
+// pooled operation takes no new pixel memory.
+size_t pixelAllocationCount() noexcept;
+
 // Returns every cached mapping to the kernel.
 void releaseCachedMappings() noexcept;
 

@@ -13,6 +13,8 @@ struct BoxBlock {
     size_t factorY;
     size_t channels;
     size_t sampleBytes;
+    // Binning's sum mode: the block's sum, saturated at 255, instead of its mean.
+    bool sum = false;
 };
 
 // rows[0 .. factorY) are the source rows of one output row; writes output
@@ -45,7 +47,7 @@ inline void boxScalar(const uint8_t* const* rows, const BoxBlock& box, uint8_t* 
     }
 }
 
-// Handles 8-bit 2 x 2 blocks; returns where it stopped.
+// Handles 8-bit 2 x 2 blocks (means, or sums when box.sum); returns where it stopped.
 size_t boxHalfFast(const uint8_t* const* rows, const BoxBlock& box, size_t sourceSamples,
                    uint8_t* target, size_t begin, size_t end);
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/bayer.h"
 #include "core/bit_stream.h"
 #include "core/check.h"
 #include "core/error.h"
@@ -10,25 +11,10 @@
 namespace orx {
 namespace {
 
-
-// The Bayer pattern seen from a pixel one column and/or one row further.
-TARN_LUX_BayerPattern shiftedPattern(TARN_LUX_BayerPattern pattern, bool oddColumn, bool oddRow) {
-    // Patterns as a 2x2 tile index: bit 0 flips the column, bit 1 the row.
-    const TARN_LUX_BayerPattern tiles[] = {TARN_LUX_BayerPattern_RG, TARN_LUX_BayerPattern_GR,
-                                           TARN_LUX_BayerPattern_GB, TARN_LUX_BayerPattern_BG};
-    size_t tile = 0;
-    while (tiles[tile] != pattern) ++tile;
-    return tiles[tile ^ (oddColumn ? 1u : 0u) ^ (oddRow ? 2u : 0u)];
-}
-
 TARN_LUX_PixelFormatName croppedFormat(const PixelFormatInfo& format, size_t x, size_t y) {
     if (!format.isBayered()) return format.name;
-    const TARN_LUX_BayerPattern pattern = shiftedPattern(format.bayerPattern, x % 2 != 0, y % 2 != 0);
-    for (const PixelFormatInfo& other : pixelFormats())
-        if (other.isBayered() && other.bayerPattern == pattern && other.packing == format.packing &&
-            other.significantBitsPerChannel == format.significantBitsPerChannel)
-            return other.name;
-    return format.name;  // every Bayer format exists in all four patterns
+    const unsigned tile = bayer::tileOf(format.bayerPattern) ^ (x % 2 != 0 ? 1u : 0u) ^ (y % 2 != 0 ? 2u : 0u);
+    return bayer::withPattern(format, bayer::patternOf(tile));
 }
 
 void checkRegion(const Image& image, size_t x, size_t y, size_t width, size_t height) {

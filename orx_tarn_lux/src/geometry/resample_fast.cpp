@@ -166,7 +166,8 @@ ORX_FAST_TARGET size_t boxHalfFast(const uint8_t* const* rows, const BoxBlock& b
         const __m256i sums =
             _mm256_add_epi16(_mm256_maddubs_epi16(_mm256_shuffle_epi8(load(rows[0], e), order), ones),
                              _mm256_maddubs_epi16(_mm256_shuffle_epi8(load(rows[1], e), order), ones));
-        const __m256i means = _mm256_srli_epi16(_mm256_add_epi16(sums, half), 2);
+        // Packing saturates, which is what a sum of 8-bit samples needs.
+        const __m256i means = box.sum ? sums : _mm256_srli_epi16(_mm256_add_epi16(sums, half), 2);
         const __m256i bytes = _mm256_packus_epi16(means, means);
         // The second store starts where the first one's valid bytes end.
         _mm_storel_epi64(reinterpret_cast<__m128i*>(target + e), _mm256_castsi256_si128(bytes));
@@ -181,7 +182,7 @@ ORX_FAST_TARGET size_t boxHalfFast(const uint8_t* const* rows, const BoxBlock& b
             _mm_maddubs_epi16(_mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[1] + 2 * e)),
                                                _mm256_castsi256_si128(order)),
                               _mm256_castsi256_si128(ones)));
-        const __m128i means = _mm_srli_epi16(_mm_add_epi16(sums, _mm256_castsi256_si128(half)), 2);
+        const __m128i means = box.sum ? sums : _mm_srli_epi16(_mm_add_epi16(sums, _mm256_castsi256_si128(half)), 2);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(target + e), _mm_packus_epi16(means, means));
     }
     return e;
