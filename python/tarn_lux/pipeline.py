@@ -32,6 +32,7 @@ import concurrent.futures as _futures
 import json as _json
 import os as _os
 import pathlib as _pathlib
+import re as _re
 import threading as _threading
 import time as _time
 
@@ -50,6 +51,8 @@ _MODES = {"fast": _lib.ConversionMode_Fast, "hq": _lib.ConversionMode_HighQualit
 _INTERPOLATIONS = {"nearest": 0, "linear": 1, "cubic": 2, "area": 3, "lanczos4": 4, "linear_exact": 5,
                    "nearest_exact": 6}
 _ANGLES = {90: 90, -270: 90, 270: 270, -90: 270, 180: 180, -180: 180}
+# Packed formats and the unpacked format of the same pattern and depth.
+_PACKED = _re.compile(r"^((?:Bayer(?:RG|GB|GR|BG)|Mono)1[02])(?:p|g40ORX|g24ORX)$")
 _SHARPNESS = {"tenengrad": 0, "meanscore": 1, "histogramvariance": 2, "sobel": 3}
 
 
@@ -143,18 +146,43 @@ def _as_image(item):
 
 class Step:
     """One stage of a pipeline. Subclasses name their `kind` and settings;
-    `apply` takes an image and returns the image for the next step."""
+    `apply` takes an image and returns the image for the next step.
+
+    The processors work on unpacked data, so a step given a packed frame
+    (BayerRG12p, Mono10g40ORX, ...) first unpacks it to the format of the same
+    pattern and bit depth in 16-bit words (BayerRG12, Mono10); only `Convert`
+    and `Crop` take packed frames as they are.
+    """
 
     kind = ""
     measures = False  # True: `measure` records a result and the image passes on unchanged
+    takes_packed = False
+    _unpacker = None
 
     def apply(self, image):
         """The image for the next step (a new Image; the input is left as it is)."""
-        raise NotImplementedError
+        return self._apply(self._unpacked(image))
 
     def measure(self, image):
         """What a measuring step finds in the image (recorded under its kind)."""
+        return self._measure(self._unpacked(image))
+
+    def _apply(self, image):
+        return image  # measuring steps pass the image on
+
+    def _measure(self, image):
         raise NotImplementedError
+
+    def _unpacked(self, image):
+        if self.takes_packed:
+            return image
+        name = PixelFormatName(_lib.PixelFormat_PixelFormatName(_lib.Image_PixelFormat(image))).name
+        match = _PACKED.match(name)
+        if not match:
+            return image
+        if self._unpacker is None:
+            self._unpacker = _lib.new_ImageConverter()
+        return _lib.ImageConverter_Convert(self._unpacker, image, PixelFormatName[match.group(1)])
 
     def settings(self):
         """The keyword arguments that make an equal step."""
@@ -183,19 +211,14 @@ class Step:
 
 
 class _Processor(Step):
-    """A step around one library processor made once."""
-
-    def __init__(self):
-        self._lock = _threading.Lock()
-
-    def _processor(self):
-        raise NotImplementedError
+    """A step around one library processor, made once and reused."""
 
 
 class Convert(_Processor):
     """Pixel-format conversion and demosaicing, with a reused converter."""
 
     kind = "convert"
+    takes_packed = True
 
     def __init__(self, to="RGB8", mode="fast"):
         super().__init__()
@@ -204,7 +227,7 @@ class Convert(_Processor):
         self._converter = _lib.new_ImageConverter()
         _lib.ImageConverter_SetConversionMode(self._converter, _mode_value(mode))
 
-    def apply(self, image):
+    def _apply(self, image):
         target = PixelFormatName[self.to]
         if _lib.PixelFormat_PixelFormatName(_lib.Image_PixelFormat(image)) == target:
             return image
@@ -232,7 +255,7 @@ class HotPixels(_Processor):
         if gain_percent is not None:
             _lib.HotpixelCorrection_SetGainFactorPercent(self._corrector, int(gain_percent))
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.HotpixelCorrection_CorrectAdaptive(self._corrector, image)
 
     def settings(self):
@@ -258,7 +281,7 @@ class Binning(_Processor):
             raise ValueError("unknown binning mode %r (average or sum)" % (mode,))
         _lib.Binning_SetMode(self._binning, modes[mode])
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.Binning_Process(self._binning, image)
 
     def settings(self):
@@ -277,7 +300,7 @@ class Decimation(_Processor):
         _lib.Decimation_SetDecimationX(self._decimation, self.x)
         _lib.Decimation_SetDecimationY(self._decimation, self.y)
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.Decimation_Process(self._decimation, image)
 
     def settings(self):
@@ -298,7 +321,7 @@ class Gain(_Processor):
         _lib.Gain_SetGreenGainValue(self._gain, self.green)
         _lib.Gain_SetBlueGainValue(self._gain, self.blue)
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.Gain_Process(self._gain, image)
 
     def settings(self):
@@ -324,7 +347,7 @@ class ColorMatrix(_Processor):
         _lib.ColorCorrector_SetColorCorrectionFactors(self._corrector, factors)
         _lib.ColorCorrector_SetSaturation(self._corrector, self.saturation)
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.ColorCorrector_Process(self._corrector, image)
 
     def settings(self):
@@ -342,7 +365,7 @@ class Gamma(_Processor):
         self._corrector = _lib.new_GammaCorrector()
         _lib.GammaCorrector_SetGammaCorrectionValue(self._corrector, self.value)
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.GammaCorrector_Process(self._corrector, image)
 
     def settings(self):
@@ -362,7 +385,7 @@ class EdgeEnhancement(_Processor):
         self.factor = int(factor)
         _lib.EdgeEnhancement_SetFactor(self._enhancement, self.factor)
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.EdgeEnhancement_Process(self._enhancement, image)
 
     def settings(self):
@@ -383,7 +406,7 @@ class Scale(Step):
             raise ValueError("unknown interpolation %r (%s)" % (algorithm, ", ".join(_INTERPOLATIONS)))
         self.algorithm = algorithm
 
-    def apply(self, image):
+    def _apply(self, image):
         from . import ScaleFactor, Size2D
         target = Size2D(*self.size) if self.size else ScaleFactor(self.factor, self.factor)
         return _lib.Image_Scale(image, target, _INTERPOLATIONS[self.algorithm])
@@ -398,13 +421,14 @@ class Crop(Step):
     """Keeps the region (x, y, width, height)."""
 
     kind = "crop"
+    takes_packed = True
 
     def __init__(self, x=0, y=0, width=None, height=None):
         if width is None or height is None:
             raise ValueError("a crop needs its width and height")
         self.x, self.y, self.width, self.height = int(x), int(y), int(width), int(height)
 
-    def apply(self, image):
+    def _apply(self, image):
         from . import Point2D, Size2D
         return _lib.Image_Crop(image, Point2D(self.x, self.y), Size2D(self.width, self.height))
 
@@ -422,7 +446,7 @@ class Mirror(_Processor):
         self.updown, self.leftright = bool(updown), bool(leftright)
         self._transformer = _lib.new_ImageTransformer()
 
-    def apply(self, image):
+    def _apply(self, image):
         if self.updown and self.leftright:
             return _lib.ImageTransformer_MirrorUpDownLeftRight(self._transformer, image)
         if self.updown:
@@ -447,7 +471,7 @@ class Rotate(_Processor):
         self.angle = int(angle)
         self._transformer = _lib.new_ImageTransformer()
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.ImageTransformer_Rotate(self._transformer, image, _ANGLES[self.angle])
 
     def settings(self):
@@ -469,11 +493,8 @@ class Sharpness(_Processor):
         self._sharpness = _lib.new_Sharpness()
         _lib.Sharpness_SetAlgorithm(self._sharpness, _SHARPNESS[key])
 
-    def measure(self, image):
+    def _measure(self, image):
         return _lib.Sharpness_Measure(self._sharpness, image)
-
-    def apply(self, image):
-        return image
 
     def settings(self):
         return {"algorithm": self.algorithm}
@@ -486,13 +507,10 @@ class Histogram(Step):
     kind = "histogram"
     measures = True
 
-    def measure(self, image):
+    def _measure(self, image):
         """The bin counts of each channel, as lists of ints."""
         channels = _lib.Histogram_Channels(_lib.new_Histogram(image))
         return [list(_lib.HistogramChannel_Bins_get(channel)) for channel in channels]
-
-    def apply(self, image):
-        return image
 
 
 _STEP_CLASSES: "tuple[type[Step], ...]" = (Convert, HotPixels, Binning, Decimation, Gain, ColorMatrix, Gamma,
