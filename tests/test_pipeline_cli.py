@@ -181,3 +181,34 @@ def test_a_progress_bar_on_a_terminal(samples, tmp_path):
         output += chunk
     os.waitpid(pid, 0)
     assert b"100%" in output
+
+
+def test_packed_frames_are_unpacked_once_for_the_processors(p, samples):
+    raw, entry = bayer_sample(p, samples)
+    unpacked = p.Convert("BayerRG12").apply(raw)
+    assert unpacked.PixelFormat().Name() == "BayerRG12"
+    for step in (p.HotPixels(3), p.Binning(2), p.Gain(1.5), p.Mirror(), p.Scale(0.5)):
+        assert np.array_equal(step.apply(raw).to_numpy(), step.apply(unpacked).to_numpy()), step
+    assert p.Sharpness("sobel").measure(raw) == p.Sharpness("sobel").measure(unpacked)
+    assert p.Crop(0, 0, 16, 8).apply(raw).PixelFormat().Name() == "BayerRG12p"
+
+
+def test_the_hot_pixels_of_the_samples_are_corrected(p, samples):
+    raw, entry = bayer_sample(p, samples)
+    before = p.Convert("BayerRG12").apply(raw).to_numpy().astype(np.int32)
+    height, width = before.shape
+    strong = []  # hot pixels far above every same-colour neighbour
+    for x, y in entry["hot_pixels"]:
+        if 2 <= x < width - 2 and 2 <= y < height - 2:
+            neighbours = np.delete(before[y - 2:y + 3:2, x - 2:x + 3:2].ravel(), 4)
+            if before[y, x] > neighbours.max() + 1000:
+                strong.append((x, y, neighbours.max()))
+    assert len(strong) > 20
+    changed = []
+    for level in (1, 3, 5):
+        after = p.HotPixels(level).apply(raw).to_numpy().astype(np.int32)
+        changed.append(np.count_nonzero(before != after))
+        if level >= 3:
+            assert [(x, y) for x, y, top in strong if after[y, x] > top + 64] == []
+    assert changed == sorted(changed)  # a higher sensitivity corrects more
+    assert changed[1] < before.size // 100  # the rest of the frame keeps its values
