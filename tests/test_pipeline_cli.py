@@ -124,6 +124,13 @@ def test_every_command_on_the_samples(samples, tmp_path):
     assert done.returncode == 1  # the PNG is no raw file of that size: reported, the rest goes on
     done = cli("info", png)
     assert done.returncode == 0 and "RGB8" in done.stdout and "R min" in done.stdout
+    # Packed frames are unpacked for their statistics; numpy unpacks them independently.
+    groups = np.frombuffer(raw.read_bytes(), np.uint8).reshape(-1, 3).astype(np.uint16)
+    values = np.stack([groups[:, 0] | (groups[:, 1] & 0x0F) << 8, groups[:, 1] >> 4 | groups[:, 2] << 4], 1)
+    done = cli("info", raw, "--raw", "BayerRG12p", "--size", size)
+    assert done.returncode == 0, done.stderr
+    assert "%s BayerRG12p, 12 bits per channel; value min %d max %d mean %.2f" % (
+        size, values.min(), values.max(), values.mean()) in done.stdout
 
     sequence = manifest["sequence"]
     frames = [folder / name for name in sequence["files"]]

@@ -50,6 +50,7 @@ def _progress(iterable, total, args, unit="file"):
 
 def command_info(args):
     """`info FILE...`: format, size, bit depth and per-channel min/max/mean of each file."""
+    from .pipeline import unpack
     failures = 0
     for path in _progress(args.files, len(args.files), args):
         try:
@@ -62,8 +63,8 @@ def command_info(args):
         line = "%s: %dx%d %s, %d bits per channel" % (path, image.Width(), image.Height(), fmt.Name(),
                                                        fmt.NumSignificantBitsPerChannel())
         try:
-            array = image.to_numpy()
-        except Exception:  # noqa: BLE001 - packed and YUV formats have no array form
+            array = unpack(image).to_numpy()
+        except Exception:  # noqa: BLE001 - YUV formats have no array form
             array = None
         if array is not None:
             channels = array.reshape(array.shape[0], array.shape[1], -1)

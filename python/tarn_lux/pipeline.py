@@ -44,7 +44,7 @@ from ._mixins import pixel_format_value
 
 __all__ = ["Pipeline", "Step", "Convert", "HotPixels", "Binning", "Decimation", "Gain", "ColorMatrix", "Gamma",
            "EdgeEnhancement", "Scale", "Crop", "Mirror", "Rotate", "Sharpness", "Histogram", "ItemResult",
-           "read_image", "write_image", "STEP_KINDS"]
+           "read_image", "write_image", "unpack", "STEP_KINDS"]
 
 _MODES = {"fast": _lib.ConversionMode_Fast, "hq": _lib.ConversionMode_HighQuality,
           "highquality": _lib.ConversionMode_HighQuality, "classic": _lib.ConversionMode_Classic}
@@ -133,6 +133,17 @@ def write_image(path, image, quality=None):
         _lib.ImageWriter_Write(path, image)
 
 
+def unpack(image, converter=None):
+    """A packed frame (BayerRG12p, Mono10g40ORX, ...) unpacked to the format of
+    the same pattern and depth in 16-bit words (BayerRG12, Mono10), which has
+    an array form; any other image is returned as it is."""
+    name = PixelFormatName(_lib.PixelFormat_PixelFormatName(_lib.Image_PixelFormat(image))).name
+    match = _PACKED.match(name)
+    if not match:
+        return image
+    return _lib.ImageConverter_Convert(converter or _lib.new_ImageConverter(), image, PixelFormatName[match.group(1)])
+
+
 def _as_image(item):
     Image = _image_class()
     if isinstance(item, Image):
@@ -176,13 +187,9 @@ class Step:
     def _unpacked(self, image):
         if self.takes_packed:
             return image
-        name = PixelFormatName(_lib.PixelFormat_PixelFormatName(_lib.Image_PixelFormat(image))).name
-        match = _PACKED.match(name)
-        if not match:
-            return image
         if self._unpacker is None:
             self._unpacker = _lib.new_ImageConverter()
-        return _lib.ImageConverter_Convert(self._unpacker, image, PixelFormatName[match.group(1)])
+        return unpack(image, self._unpacker)
 
     def settings(self):
         """The keyword arguments that make an equal step."""
