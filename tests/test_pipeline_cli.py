@@ -145,7 +145,11 @@ def test_every_command_on_the_samples(samples, tmp_path):
     done = cli("video", *frames, "--raw", "BayerRG12p", "--size", ssize, "--to", "RGB8", "--out",
                tmp_path / "clip.avi", "--fps", "10")
     assert done.returncode == 0, done.stderr
-    assert (tmp_path / "clip.avi").stat().st_size > 0
+    assert "%d frames written, 0 dropped" % len(frames) in done.stdout
+    probe = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                            "stream=codec_name,width,height,nb_read_frames,r_frame_rate", "-of", "csv=p=0",
+                            str(tmp_path / "clip.avi")], capture_output=True, text=True)
+    assert probe.stdout.strip() == "mjpeg,%d,%d,10/1,%d" % (sequence["width"], sequence["height"], len(frames))
 
     done = cli("histogram", png, "--plot", tmp_path / "histogram.png")
     assert done.returncode == 0 and (tmp_path / "histogram.png").stat().st_size > 0
