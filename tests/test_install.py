@@ -8,7 +8,7 @@ import subprocess
 import numpy as np
 import pytest
 
-from conftest import BUILD
+from conftest import BUILD, tool_environment
 
 PYTHON_DIR = pathlib.Path("lib/python3/dist-packages")
 
@@ -18,7 +18,8 @@ def prefix(tmp_path_factory):
     if not (BUILD / "CMakeCache.txt").exists():
         pytest.skip("no configured build tree at %s" % BUILD)
     target = tmp_path_factory.mktemp("prefix")
-    subprocess.run(["cmake", "--install", str(BUILD), "--prefix", str(target)], check=True, capture_output=True)
+    subprocess.run(["cmake", "--install", str(BUILD), "--prefix", str(target)], check=True, capture_output=True,
+                   env=tool_environment())
     return target
 
 
@@ -37,7 +38,8 @@ def test_the_installed_tree_holds_package_extension_library_and_stubs(prefix):
                  "liborx_tarn_lux.so"):
         assert (package / name).is_file(), name
     extension = next(package.glob("_tarn_lux_python_interface*.so"))
-    dynamic = subprocess.run(["readelf", "-d", str(extension)], capture_output=True, text=True).stdout
+    dynamic = subprocess.run(["readelf", "-d", str(extension)], capture_output=True, text=True,
+                             env=tool_environment()).stdout
     assert "[$ORIGIN]" in dynamic and str(BUILD) not in dynamic
     assert (prefix / "include" / "orx_tarn_lux.h").is_file()
 

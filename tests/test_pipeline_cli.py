@@ -13,7 +13,7 @@ import sys
 import numpy as np
 import pytest
 
-from conftest import PACKAGE_PARENT, ROOT
+from conftest import PACKAGE_PARENT, ROOT, tool_environment
 
 sys.path.insert(0, str(ROOT / "scripts"))
 import make_samples  # noqa: E402
@@ -148,7 +148,7 @@ def test_every_command_on_the_samples(samples, tmp_path):
     assert "%d frames written, 0 dropped" % len(frames) in done.stdout
     probe = subprocess.run(["ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
                             "stream=codec_name,width,height,nb_read_frames,r_frame_rate", "-of", "csv=p=0",
-                            str(tmp_path / "clip.avi")], capture_output=True, text=True)
+                            str(tmp_path / "clip.avi")], capture_output=True, text=True, env=tool_environment())
     assert probe.stdout.strip() == "mjpeg,%d,%d,10/1,%d" % (sequence["width"], sequence["height"], len(frames))
 
     done = cli("histogram", png, "--plot", tmp_path / "histogram.png")

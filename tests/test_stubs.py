@@ -2,15 +2,13 @@
 descriptions, they agree with the module at run time (stubtest), and a type
 checker reading them accepts right calls and catches wrong ones."""
 
-import os
-import pathlib
 import subprocess
 import sys
 import textwrap
 
 import pytest
 
-from conftest import PACKAGE_PARENT, ROOT
+from conftest import PACKAGE_PARENT, ROOT, tool_environment
 
 STUBS = ["__init__.pyi", "_enums.pyi", "_proxies.pyi", "_tarn_lux_python_interface.pyi"]
 PACKAGE = PACKAGE_PARENT / "tarn_lux"
@@ -20,13 +18,13 @@ pytest.importorskip("mypy", reason="the Debian package mypy checks the stubs")
 
 
 def checker_environment():
-    return dict(os.environ, PYTHONPATH=str(PACKAGE_PARENT), MYPYPATH=str(PACKAGE_PARENT))
+    return tool_environment(PYTHONPATH=str(PACKAGE_PARENT), MYPYPATH=str(PACKAGE_PARENT))
 
 
 def test_the_built_stubs_are_what_the_descriptions_make_today(tmp_path):
     subprocess.run([sys.executable, str(ROOT / "tools" / "wrapgen" / "generate.py"),
                     str(ROOT / "python_interface" / "wrappers"), str(tmp_path / "cpp"), str(tmp_path / "_proxies.py")],
-                   check=True)
+                   check=True, env=tool_environment())
     for name in STUBS:
         fresh = (tmp_path / name).read_text()
         assert fresh.startswith("# Type stubs generated"), name
