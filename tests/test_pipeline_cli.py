@@ -169,6 +169,9 @@ def test_errors_are_one_line_with_their_exit_status(samples, tmp_path):
         done = cli(*args)
         assert done.returncode == 2 and "usage:" in done.stderr
     assert cli("--help").returncode == 0 and "examples:" in cli("--help").stdout
+    for command in ("info", "convert", "process", "video", "histogram", "sharpness"):
+        done = cli(command, "--help")
+        assert done.returncode == 0 and done.stdout.startswith("usage: python3 -m tarn_lux %s" % command)
 
 
 def test_a_progress_bar_on_a_terminal(samples, tmp_path):
