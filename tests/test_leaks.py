@@ -5,6 +5,7 @@ allocated blocks and its arguments' reference counts where they were."""
 import gc
 import os
 import sys
+import tempfile
 
 import numpy as np
 import pytest
@@ -24,11 +25,15 @@ GROWING = ("_append", "_push_back", "_insert", "_assign", "_resize", "_reserve",
            "_extend")
 
 
+SCRATCH = tempfile.mkdtemp(prefix="tarn_lux_leaks_")
+
+
 def sample(m, t, kind, fresh):
     what = kind[0]
     if what == "object":
         return fresh(kind[1])
-    return {"int": 1, "float": 0.5, "str": "Mono8", "buffer": bytearray(64), "format": m.PixelFormatName_Mono8,
+    # Strings are paths for the file functions: they write into a scratch folder.
+    return {"int": 1, "float": 0.5, "str": os.path.join(SCRATCH, "Mono8"), "buffer": bytearray(64), "format": m.PixelFormatName_Mono8,
             "slice": slice(0, 1), "sequence": [1], "iterator": None, "class": None, "any": 3}[what]
 
 

@@ -445,3 +445,25 @@ def test_docstrings_are_stored_as_written(m):
     for name in ("IEncoder_Id", "IContainer_Id", "CreateEncoder", "CreateContainer", "new_VideoWriter",
                  "new_MJPEGEncoder", "delete_IEncoder", "VideoWriter_swigregister"):
         assert getattr(m, name).__doc__ is None, name
+
+
+def test_repeated_calls_keep_reference_counts_flat(m, t, tmp_path):
+    image = t.Image.from_numpy(np.zeros((16, 16), np.uint8))
+    with t.VideoWriter(str(tmp_path / "counts.avi"), queue_size=256) as writer:
+        encoder = writer.Encoder()
+
+        def round_of_calls():
+            for _ in range(50):
+                writer << image
+                writer.Encoder().GetQuality()
+                m.IEncoder_Id(encoder)
+                writer.Container().GetFramerate()
+                writer.QueueSizeRange()
+            writer.WaitUntilQueueEmpty(-1)
+
+        round_of_calls()
+        gc.collect()
+        before = (sys.getrefcount(writer), sys.getrefcount(image), sys.getrefcount(encoder))
+        round_of_calls()
+        gc.collect()
+        assert (sys.getrefcount(writer), sys.getrefcount(image), sys.getrefcount(encoder)) == before

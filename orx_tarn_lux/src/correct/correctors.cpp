@@ -165,7 +165,7 @@ void ColorCorrector::apply(const Image& in, Image& out) const {
             combined[i][j] = sum;
         }
     const PixelFormatInfo& format = in.formatInfo();
-    Role roles[correct::kMaxPeriod];
+    Role roles[correct::kMaxPeriod] = {};
     const size_t channels = rolesOf(format, roles);
     correct::Matrix matrix{};
     for (size_t p = 0; p < 3; ++p)

@@ -13,8 +13,6 @@ namespace orx {
 
 #if ORX_HAVE_FAST_KERNELS
 
-#define ORX_WIDE_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi")))
-
 namespace {
 
 constexpr size_t kWindowBytes = 64;  // one 512-bit load per source row
