@@ -668,7 +668,7 @@ TARN_LUX_API TARN_LUX_RETURN_CODE TARN_LUX_Sharpness_GetROIs(TARN_LUX_SharpnessH
  *               repeated below: 1023 -> 65535) and an sBIT chunk naming the
  *               10 or 12 significant bits, so that the reader above gives
  *               the values back exactly. Quality 0..100 (above: code 6)
- *               chooses the effort, never the pixels: 80..100 Paeth filter
+ *               chooses the effort, never the pixels: 80..100 Average filter
  *               and run-length deflate (fastest, the default 100); 40..79
  *               also tries zlib level 6 per band of rows; 0..39 also level
  *               9 and a filter chosen per row. The smallest candidate of

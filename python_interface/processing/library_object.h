@@ -27,6 +27,7 @@
 #pragma once
 
 #include "library/error_mapping.h"
+#include "library/exceptions.h"
 #include "orx_tarn_lux.h"
 
 namespace tarn::lux {
@@ -39,7 +40,8 @@ template <class Handle, TARN_LUX_RETURN_CODE (*Construct)(Handle *), TARN_LUX_RE
 class LibraryObject {
  public:
   LibraryObject() {
-    static_assert(Construct != nullptr, "this class is constructed from arguments");
+    // Not a static_assert: under the sanitizers GCC does not take a function's address as a constant expression.
+    if (Construct == nullptr) throw Exception("this class is constructed from arguments");
     check(Construct(&handle_));
   }
   LibraryObject(const LibraryObject &other) {

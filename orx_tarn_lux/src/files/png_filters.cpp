@@ -79,8 +79,14 @@ namespace {
 // lanes.
 template <size_t PixelBytes>
 ORX_FAST_TARGET inline __m128i loadPixel(const uint8_t* p) {
+    // Three bytes are put together in a register: copying them into a
+    // 4-byte variable in memory would stall the next load on every pixel.
     uint32_t value = 0;
-    std::memcpy(&value, p, PixelBytes);
+    if constexpr (PixelBytes == 3) {
+        value = uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16;
+    } else {
+        std::memcpy(&value, p, PixelBytes);
+    }
     return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(value)), _mm_setzero_si128());
 }
 
@@ -122,6 +128,26 @@ ORX_FAST_TARGET void unfilterPixels(const uint8_t* in, uint8_t* out, const uint8
     }
 }
 
+// One-byte pixels (8-bit gray): the left and upper-left bytes stay in
+// registers instead of being read back from the row just written.
+template <Filter Kind>
+void unfilterBytes(const uint8_t* in, uint8_t* out, const uint8_t* previous, size_t bytes) {
+    unsigned left = 0;
+    unsigned upLeft = 0;
+    for (size_t i = 0; i < bytes; ++i) {
+        const unsigned up = previous[i];
+        if constexpr (Kind == kSub) {
+            left = (in[i] + left) & 0xFF;
+        } else if constexpr (Kind == kAverage) {
+            left = (in[i] + ((left + up) >> 1)) & 0xFF;
+        } else {
+            left = (in[i] + paeth(static_cast<int>(left), static_cast<int>(up), static_cast<int>(upLeft))) & 0xFF;
+            upLeft = up;
+        }
+        out[i] = static_cast<uint8_t>(left);
+    }
+}
+
 template <size_t PixelBytes>
 void unfilterPixelsOf(Filter filter, const uint8_t* in, uint8_t* out, const uint8_t* previous, size_t bytes) {
     switch (filter) {
@@ -138,6 +164,13 @@ void unfilterRow(Filter filter, const uint8_t* in, uint8_t* out, const uint8_t* 
                  size_t pixelBytes) {
 #if ORX_HAVE_FAST_KERNELS
     const bool byPixel = filter == kSub || filter == kAverage || filter == kPaeth;
+    if (byPixel && pixelBytes == 1 && useFastKernels()) {
+        switch (filter) {
+            case kSub: return unfilterBytes<kSub>(in, out, previous, bytes);
+            case kAverage: return unfilterBytes<kAverage>(in, out, previous, bytes);
+            default: return unfilterBytes<kPaeth>(in, out, previous, bytes);
+        }
+    }
     if (byPixel && (pixelBytes == 3 || pixelBytes == 4) && bytes % pixelBytes == 0 && useFastKernels()) {
         return pixelBytes == 3 ? unfilterPixelsOf<3>(filter, in, out, previous, bytes)
                                : unfilterPixelsOf<4>(filter, in, out, previous, bytes);

@@ -30,7 +30,7 @@ namespace {
 using namespace png;
 
 // Quality picks the effort (documented in orx_tarn_lux.h). Every band is
-// first Paeth-filtered and run-length deflated; more effort tries more
+// first Average-filtered and run-length deflated; more effort tries more
 // candidates per band and keeps the smallest, so a file never grows when
 // the quality goes down.
 struct Effort {
@@ -117,8 +117,10 @@ public:
     }
 
 private:
-    // Rows [begin, end) with their filter bytes: all Paeth, or each with the
-    // filter that suits it best.
+    // Rows [begin, end) with their filter bytes: all Average, or each with
+    // the filter that suits it best. On camera images Average predicts as
+    // well as Paeth (smaller files in color, equal in gray) and is undone
+    // with a shorter dependency from pixel to pixel, so files read faster.
     std::vector<uint8_t> filterRows(size_t begin, size_t end, bool adaptive) const {
         const size_t pixelBytes = layout_.rows.fileBytesPerPixel();
         std::vector<uint8_t> filtered((end - begin) * (1 + rowBytes_));
@@ -132,7 +134,7 @@ private:
             const uint8_t* current = fileRow(y, spare);
             uint8_t* out = filtered.data() + (y - begin) * (1 + rowBytes_);
             const Filter filter = adaptive ? chooseFilter(current, previous, rowBytes_, pixelBytes, scratch.data())
-                                           : kPaeth;
+                                           : kAverage;
             out[0] = filter;
             filterRow(filter, current, previous, rowBytes_, pixelBytes, out + 1);
             previous = current;

@@ -39,8 +39,9 @@ struct Lanes16 {
 
 // Appends the hot samples among x0 + lane for lanes from `firstLane` on.
 template <typename L>
-ORX_FAST_TARGET void detectBlock(const uint8_t* const* rows, size_t shift, __m256i limit, size_t x0, size_t firstLane,
-                                 std::vector<size_t>& hot) {
+ORX_FAST_TARGET __attribute__((always_inline)) inline void detectBlock(const uint8_t* const* rows, size_t shift,
+                                                                       __m256i limit, size_t x0, size_t firstLane,
+                                                                       std::vector<size_t>& hot) {
     const size_t at = x0 * L::kSampleBytes;
     const __m256i neighbours[] = {load(rows[0] + at - shift), load(rows[0] + at),         load(rows[0] + at + shift),
                                   load(rows[1] + at - shift), load(rows[1] + at + shift), load(rows[2] + at - shift),

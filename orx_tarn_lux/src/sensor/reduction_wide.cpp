@@ -23,16 +23,11 @@ constexpr __mmask32 kAllWords = ~__mmask32{0};
 // The first `bytes` lanes of a store (at most 32).
 inline __mmask64 firstLanes(size_t bytes) { return (__mmask64{1} << bytes) - 1; }
 
-bool wideKernelsAvailable() {
-    static const bool available = __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi");
-    return available && useFastKernels();
-}
-
 }  // namespace
 
 ORX_WIDE_TARGET size_t binHalfWide(const uint8_t* const* rows, size_t channels, bool sum, size_t sourceSamples,
                                    uint8_t* target, size_t begin, size_t end) {
-    if (!wideKernelsAvailable() || channels > 4) return begin;
+    if (!useWideKernels() || channels > 4) return begin;
     const size_t step = kWindowBytes / (2 * channels) * channels;  // outputs per window
     if (begin % step != 0) return begin;
     // Puts the two samples of each output side by side for one multiply-add with ones.
@@ -61,7 +56,7 @@ ORX_WIDE_TARGET size_t binHalfWide(const uint8_t* const* rows, size_t channels, 
 
 ORX_WIDE_TARGET size_t pickWide(const uint8_t* source, size_t sourceBytes, size_t unitBytes, size_t factor,
                                 uint8_t* target, size_t begin, size_t end) {
-    if (!wideKernelsAvailable() || factor < 2) return begin;
+    if (!useWideKernels() || factor < 2) return begin;
     const size_t step = kWindowBytes / (unitBytes * factor) * unitBytes;  // output bytes per window
     if (step == 0 || begin % step != 0) return begin;
     alignas(64) uint8_t order[kWindowBytes] = {};
