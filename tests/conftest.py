@@ -30,3 +30,16 @@ def t():
     """The proxy package users import."""
     import tarn_lux
     return tarn_lux
+
+
+# A sanitized run preloads the sanitizer runtimes into the interpreter; tools
+# started from tests (cmake, mypy, ffprobe) would inherit them and have their
+# own memory judged.
+SANITIZER_VARIABLES = ("LD_PRELOAD", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "PYTHONMALLOC")
+
+
+def tool_environment(**extra):
+    """The environment for outside tools: this one without the sanitizer settings, plus `extra`."""
+    environment = {key: value for key, value in os.environ.items() if key not in SANITIZER_VARIABLES}
+    environment.update(extra)
+    return environment

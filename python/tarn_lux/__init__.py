@@ -6,7 +6,9 @@ their flat names (``PixelFormatName_BayerRG8``) and as enumerations
 (``PixelFormatName.BayerRG8``, ``ConversionMode.HighQuality``); wherever the
 package takes a pixel format it takes an enum member, an int, a
 ``PixelFormat`` or a name (``"BayerRG8"``). The flat functions stay reachable
-through :mod:`tarn_lux._tarn_lux_python_interface`.
+through :mod:`tarn_lux._tarn_lux_python_interface`. Processing chains over
+many frames are :class:`Pipeline` objects (:mod:`tarn_lux.pipeline`); the
+command line is ``python3 -m tarn_lux``.
 """
 
 from ._proxies import *  # noqa: F401,F403
@@ -15,6 +17,7 @@ from . import _mixins
 from ._enums import *  # noqa: F401,F403
 from ._sensor import *  # noqa: F401,F403
 from ._video import write_video  # noqa: F401
+from .pipeline import Pipeline  # noqa: F401
 
 globals().update({name: value for name, value in vars(_lib).items()
                   if isinstance(value, int) and not name.startswith("_")})

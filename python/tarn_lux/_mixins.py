@@ -97,7 +97,7 @@ class ImageMixin:
     def __ne__(self, other):
         return _flat().Image___ne__(self, other)
 
-    __hash__ = None
+    __hash__ = None  # type: ignore[assignment]
 
     @property
     def shape(self):
@@ -200,7 +200,7 @@ class ValueMixin:
     """Value classes built from their values (``Size2D(640, 480)``,
     ``Point2D(x=1, y=2)``) or empty (all zero), with reprs that show them."""
 
-    _fields = ()
+    _fields: tuple = ()
 
     def __init__(self, *args, **kwargs):
         cls = type(self).__name__
@@ -291,7 +291,7 @@ class SequenceMixin:
         equal = self.__eq__(other)
         return equal if equal is NotImplemented else not equal
 
-    __hash__ = None
+    __hash__ = None  # type: ignore[assignment]
 
     def extend(self, values):
         for value in values:

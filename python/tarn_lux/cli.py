@@ -31,11 +31,6 @@ class UsageError(Exception):
     """Bad options: exit status 2."""
 
 
-def _tl():
-    import tarn_lux
-    return tarn_lux
-
-
 def _read(path, args):
     from .pipeline import read_image
     return read_image(path, getattr(args, "raw", None), getattr(args, "size", None))
@@ -54,6 +49,8 @@ def _progress(iterable, total, args, unit="file"):
 # --- commands -----------------------------------------------------------------------------
 
 def command_info(args):
+    """`info FILE...`: format, size, bit depth and per-channel min/max/mean of each file."""
+    from .pipeline import unpack
     failures = 0
     for path in _progress(args.files, len(args.files), args):
         try:
@@ -66,8 +63,8 @@ def command_info(args):
         line = "%s: %dx%d %s, %d bits per channel" % (path, image.Width(), image.Height(), fmt.Name(),
                                                        fmt.NumSignificantBitsPerChannel())
         try:
-            array = image.to_numpy()
-        except Exception:  # noqa: BLE001 - packed and YUV formats have no array form
+            array = unpack(image).to_numpy()
+        except Exception:  # noqa: BLE001 - YUV formats have no array form
             array = None
         if array is not None:
             channels = array.reshape(array.shape[0], array.shape[1], -1)
@@ -87,6 +84,7 @@ def _channel_names(name, count):
 
 
 def command_convert(args):
+    """`convert IN OUT`: one image to another pixel format (demosaicing in the given mode) and file type."""
     from .pipeline import Convert, write_image
     image = _read(args.input, args)
     converted = Convert(args.to, args.mode).apply(image)
@@ -124,6 +122,7 @@ def _pipeline_from(args):
 
 
 def command_process(args):
+    """`process IN... --out DIR`: a pipeline (from options or a file) over many files on worker threads."""
     pipeline = _pipeline_from(args)
     started = time.perf_counter()
     results = pipeline.run(args.files, out=args.out, workers=args.workers, format=args.format,
@@ -139,33 +138,24 @@ def command_process(args):
 
 
 def command_video(args):
-    tl = _tl()
-    with tl.VideoWriter() as writer:
-        writer.Open(os.fspath(args.out))
-        _set_video_options(writer, args)
-        for path in _progress(args.files, len(args.files), args, unit="frame"):
+    """`video IN... --out FILE.avi`: the frames as an MJPEG AVI video."""
+    from . import write_video
+    from .pipeline import Convert
+    convert = Convert(args.to) if args.to else None
+
+    def frames():
+        for path in args.files:
             image = _read(path, args)
-            if args.to:
-                from .pipeline import Convert
-                image = Convert(args.to).apply(image)
-            writer.Append(image)
-        writer.WaitUntilQueueEmpty(60_000) if hasattr(writer, "WaitUntilQueueEmpty") else None
-        encoded, dropped = writer.NumFramesEncoded(), writer.NumFramesDropped()
+            yield convert.apply(image) if convert else image
+
+    encoded, dropped = write_video(frames(), args.out, fps=args.fps or 25.0, quality=args.quality,
+                                   progress=sys.stderr.isatty() and not args.quiet and len(args.files) > 1)
     print("%s: %d frames written, %d dropped" % (args.out, encoded, dropped))
     return 1 if dropped else 0
 
 
-def _set_video_options(writer, args):
-    m = _tl()._lib
-    if args.quality is not None:
-        encoder = writer.Encoder()
-        m.IEncoder_SetOption(encoder, m.TARN_LUX_VIDEO_ENCODER_OPTION_QUALITY, args.quality)
-    if args.fps is not None:
-        container = writer.Container()
-        m.IContainer_SetOption(container, m.TARN_LUX_VIDEO_CONTAINER_OPTION_FRAMERATE, args.fps)
-
-
 def command_histogram(args):
+    """`histogram FILE`: per-channel counts, optionally drawn with matplotlib."""
     from .pipeline import Histogram
     image = _read(args.file, args)
     bins = Histogram().measure(image)
@@ -192,6 +182,7 @@ def command_histogram(args):
 
 
 def command_sharpness(args):
+    """`sharpness FILE...`: the sharpness of each file and the sharpest one (a focus curve)."""
     from .pipeline import Sharpness
     meter = Sharpness(args.algorithm)
     values, failures = [], 0
@@ -237,6 +228,7 @@ def _add_raw(parser):
 
 
 def build_parser():
+    """The argparse parser of every command."""
     parser = argparse.ArgumentParser(prog="python3 -m tarn_lux", description="Camera-image processing.",
                                      epilog=EXAMPLES, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("-q", "--quiet", action="store_true", help="no progress bars")
@@ -313,6 +305,7 @@ def _reason(error):
 
 
 def main(argv=None):
+    """Runs the command line; returns the exit status (0, 1 for bad input; usage errors exit with 2)."""
     parser = build_parser()
     args = parser.parse_args(argv)
     try:

@@ -32,6 +32,7 @@ import concurrent.futures as _futures
 import json as _json
 import os as _os
 import pathlib as _pathlib
+import re as _re
 import threading as _threading
 import time as _time
 
@@ -43,13 +44,15 @@ from ._mixins import pixel_format_value
 
 __all__ = ["Pipeline", "Step", "Convert", "HotPixels", "Binning", "Decimation", "Gain", "ColorMatrix", "Gamma",
            "EdgeEnhancement", "Scale", "Crop", "Mirror", "Rotate", "Sharpness", "Histogram", "ItemResult",
-           "read_image", "write_image", "STEP_KINDS"]
+           "read_image", "write_image", "unpack", "STEP_KINDS"]
 
 _MODES = {"fast": _lib.ConversionMode_Fast, "hq": _lib.ConversionMode_HighQuality,
           "highquality": _lib.ConversionMode_HighQuality, "classic": _lib.ConversionMode_Classic}
 _INTERPOLATIONS = {"nearest": 0, "linear": 1, "cubic": 2, "area": 3, "lanczos4": 4, "linear_exact": 5,
                    "nearest_exact": 6}
 _ANGLES = {90: 90, -270: 90, 270: 270, -90: 270, 180: 180, -180: 180}
+# Packed formats and the unpacked format of the same pattern and depth.
+_PACKED = _re.compile(r"^((?:Bayer(?:RG|GB|GR|BG)|Mono)1[02])(?:p|g40ORX|g24ORX)$")
 _SHARPNESS = {"tenengrad": 0, "meanscore": 1, "histogramvariance": 2, "sobel": 3}
 
 
@@ -83,8 +86,14 @@ def read_image(path, raw=None, size=None):
     width, height = _parse_size(size)
     name = pixel_format_value(raw)
     data = bytearray(_pathlib.Path(path).read_bytes())
-    image = _lib.Image_CreateFromSize(name, width, height)
-    expected = _lib.Image_ByteCount(image)
+    if width <= 0 or height <= 0:
+        raise ValueError("%s: a frame of %dx%d pixels has no pixels" % (path, width, height))
+    # Byte counts of packed formats depend on the pixel count only (whole
+    # frames are one bit stream), so no image needs to be made to know it.
+    fmt = _lib.new_PixelFormat(name)
+    expected = _lib.PixelFormat_CalculateStorageSizeOfPixels(fmt, width * height)
+    if _lib.PixelFormat_IsYUV(fmt):  # the chroma plane covers 2x2 blocks, rounded up
+        expected = width * height + 2 * ((width + 1) // 2) * ((height + 1) // 2)
     if len(data) != expected:
         raise ValueError("%s: %d bytes, but a %dx%d %s frame has %d" % (path, len(data), width, height,
                                                                        _format_name(name), expected))
@@ -124,6 +133,17 @@ def write_image(path, image, quality=None):
         _lib.ImageWriter_Write(path, image)
 
 
+def unpack(image, converter=None):
+    """A packed frame (BayerRG12p, Mono10g40ORX, ...) unpacked to the format of
+    the same pattern and depth in 16-bit words (BayerRG12, Mono10), which has
+    an array form; any other image is returned as it is."""
+    name = PixelFormatName(_lib.PixelFormat_PixelFormatName(_lib.Image_PixelFormat(image))).name
+    match = _PACKED.match(name)
+    if not match:
+        return image
+    return _lib.ImageConverter_Convert(converter or _lib.new_ImageConverter(), image, PixelFormatName[match.group(1)])
+
+
 def _as_image(item):
     Image = _image_class()
     if isinstance(item, Image):
@@ -137,18 +157,51 @@ def _as_image(item):
 
 class Step:
     """One stage of a pipeline. Subclasses name their `kind` and settings;
-    `apply` takes an image and returns the image for the next step."""
+    `apply` takes an image and returns the image for the next step.
 
-    kind = None
-    measures = False
+    The processors work on unpacked data, so a step given a packed frame
+    (BayerRG12p, Mono10g40ORX, ...) first unpacks it to the format of the same
+    pattern and bit depth in 16-bit words (BayerRG12, Mono10); only `Convert`
+    and `Crop` take packed frames as they are.
+    """
+
+    kind = ""
+    measures = False  # True: `measure` records a result and the image passes on unchanged
+    takes_packed = False
+    _unpacker = None
 
     def apply(self, image):
+        """The image for the next step (a new Image; the input is left as it is)."""
+        return self._apply(self._unpacked(image))
+
+    def measure(self, image):
+        """What a measuring step finds in the image (recorded under its kind)."""
+        return self._measure(self._unpacked(image))
+
+    def _apply(self, image):
+        return image  # measuring steps pass the image on
+
+    def _measure(self, image):
         raise NotImplementedError
 
+    def _unpacked(self, image):
+        if self.takes_packed:
+            return image
+        if self._unpacker is None:
+            self._unpacker = _lib.new_ImageConverter()
+        return unpack(image, self._unpacker)
+
     def settings(self):
+        """The keyword arguments that make an equal step."""
         return {}
 
+    @property
+    def label(self):
+        """A short name for reports and timings."""
+        return self.kind
+
     def to_dict(self):
+        """The step's description: its kind and settings (TOML/JSON-ready)."""
         return {"kind": self.kind, **self.settings()}
 
     def __repr__(self):
@@ -165,19 +218,14 @@ class Step:
 
 
 class _Processor(Step):
-    """A step around one library processor made once."""
-
-    def __init__(self):
-        self._lock = _threading.Lock()
-
-    def _processor(self):
-        raise NotImplementedError
+    """A step around one library processor, made once and reused."""
 
 
 class Convert(_Processor):
     """Pixel-format conversion and demosaicing, with a reused converter."""
 
     kind = "convert"
+    takes_packed = True
 
     def __init__(self, to="RGB8", mode="fast"):
         super().__init__()
@@ -186,7 +234,7 @@ class Convert(_Processor):
         self._converter = _lib.new_ImageConverter()
         _lib.ImageConverter_SetConversionMode(self._converter, _mode_value(mode))
 
-    def apply(self, image):
+    def _apply(self, image):
         target = PixelFormatName[self.to]
         if _lib.PixelFormat_PixelFormatName(_lib.Image_PixelFormat(image)) == target:
             return image
@@ -194,6 +242,10 @@ class Convert(_Processor):
 
     def settings(self):
         return {"to": self.to, "mode": self.mode}
+
+    @property
+    def label(self):
+        return "convert to %s (%s)" % (self.to, self.mode)
 
 
 class HotPixels(_Processor):
@@ -210,7 +262,7 @@ class HotPixels(_Processor):
         if gain_percent is not None:
             _lib.HotpixelCorrection_SetGainFactorPercent(self._corrector, int(gain_percent))
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.HotpixelCorrection_CorrectAdaptive(self._corrector, image)
 
     def settings(self):
@@ -236,7 +288,7 @@ class Binning(_Processor):
             raise ValueError("unknown binning mode %r (average or sum)" % (mode,))
         _lib.Binning_SetMode(self._binning, modes[mode])
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.Binning_Process(self._binning, image)
 
     def settings(self):
@@ -255,7 +307,7 @@ class Decimation(_Processor):
         _lib.Decimation_SetDecimationX(self._decimation, self.x)
         _lib.Decimation_SetDecimationY(self._decimation, self.y)
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.Decimation_Process(self._decimation, image)
 
     def settings(self):
@@ -276,7 +328,7 @@ class Gain(_Processor):
         _lib.Gain_SetGreenGainValue(self._gain, self.green)
         _lib.Gain_SetBlueGainValue(self._gain, self.blue)
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.Gain_Process(self._gain, image)
 
     def settings(self):
@@ -302,7 +354,7 @@ class ColorMatrix(_Processor):
         _lib.ColorCorrector_SetColorCorrectionFactors(self._corrector, factors)
         _lib.ColorCorrector_SetSaturation(self._corrector, self.saturation)
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.ColorCorrector_Process(self._corrector, image)
 
     def settings(self):
@@ -320,7 +372,7 @@ class Gamma(_Processor):
         self._corrector = _lib.new_GammaCorrector()
         _lib.GammaCorrector_SetGammaCorrectionValue(self._corrector, self.value)
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.GammaCorrector_Process(self._corrector, image)
 
     def settings(self):
@@ -340,7 +392,7 @@ class EdgeEnhancement(_Processor):
         self.factor = int(factor)
         _lib.EdgeEnhancement_SetFactor(self._enhancement, self.factor)
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.EdgeEnhancement_Process(self._enhancement, image)
 
     def settings(self):
@@ -361,7 +413,7 @@ class Scale(Step):
             raise ValueError("unknown interpolation %r (%s)" % (algorithm, ", ".join(_INTERPOLATIONS)))
         self.algorithm = algorithm
 
-    def apply(self, image):
+    def _apply(self, image):
         from . import ScaleFactor, Size2D
         target = Size2D(*self.size) if self.size else ScaleFactor(self.factor, self.factor)
         return _lib.Image_Scale(image, target, _INTERPOLATIONS[self.algorithm])
@@ -376,13 +428,14 @@ class Crop(Step):
     """Keeps the region (x, y, width, height)."""
 
     kind = "crop"
+    takes_packed = True
 
     def __init__(self, x=0, y=0, width=None, height=None):
         if width is None or height is None:
             raise ValueError("a crop needs its width and height")
         self.x, self.y, self.width, self.height = int(x), int(y), int(width), int(height)
 
-    def apply(self, image):
+    def _apply(self, image):
         from . import Point2D, Size2D
         return _lib.Image_Crop(image, Point2D(self.x, self.y), Size2D(self.width, self.height))
 
@@ -400,7 +453,7 @@ class Mirror(_Processor):
         self.updown, self.leftright = bool(updown), bool(leftright)
         self._transformer = _lib.new_ImageTransformer()
 
-    def apply(self, image):
+    def _apply(self, image):
         if self.updown and self.leftright:
             return _lib.ImageTransformer_MirrorUpDownLeftRight(self._transformer, image)
         if self.updown:
@@ -425,7 +478,7 @@ class Rotate(_Processor):
         self.angle = int(angle)
         self._transformer = _lib.new_ImageTransformer()
 
-    def apply(self, image):
+    def _apply(self, image):
         return _lib.ImageTransformer_Rotate(self._transformer, image, _ANGLES[self.angle])
 
     def settings(self):
@@ -447,11 +500,8 @@ class Sharpness(_Processor):
         self._sharpness = _lib.new_Sharpness()
         _lib.Sharpness_SetAlgorithm(self._sharpness, _SHARPNESS[key])
 
-    def measure(self, image):
+    def _measure(self, image):
         return _lib.Sharpness_Measure(self._sharpness, image)
-
-    def apply(self, image):
-        return image
 
     def settings(self):
         return {"algorithm": self.algorithm}
@@ -464,17 +514,15 @@ class Histogram(Step):
     kind = "histogram"
     measures = True
 
-    def measure(self, image):
-        histogram = _lib.new_Histogram(image)
-        return [list(_lib.HistogramChannel_Bins_get(channel)) if hasattr(_lib, "HistogramChannel_Bins_get")
-                else list(channel.Bins) for channel in _lib.Histogram_Channels(histogram)]
-
-    def apply(self, image):
-        return image
+    def _measure(self, image):
+        """The bin counts of each channel, as lists of ints."""
+        channels = _lib.Histogram_Channels(_lib.new_Histogram(image))
+        return [list(_lib.HistogramChannel_Bins_get(channel)) for channel in channels]
 
 
-STEP_KINDS = {cls.kind: cls for cls in (Convert, HotPixels, Binning, Decimation, Gain, ColorMatrix, Gamma,
-                                        EdgeEnhancement, Scale, Crop, Mirror, Rotate, Sharpness, Histogram)}
+_STEP_CLASSES: "tuple[type[Step], ...]" = (Convert, HotPixels, Binning, Decimation, Gain, ColorMatrix, Gamma,
+                                            EdgeEnhancement, Scale, Crop, Mirror, Rotate, Sharpness, Histogram)
+STEP_KINDS = {cls.kind: cls for cls in _STEP_CLASSES}
 
 
 def _step_from_dict(entry):
@@ -502,6 +550,7 @@ class ItemResult:
 
     @property
     def ok(self):
+        """Whether the input was processed (and written) without error."""
         return self.error is None
 
     def __repr__(self):
@@ -532,10 +581,13 @@ class Pipeline:
     # --- descriptions ---
 
     def to_dict(self):
+        """The pipeline's description: {"step": [step descriptions]}."""
         return {"step": [step.to_dict() for step in self.steps]}
 
     @classmethod
     def from_dict(cls, description):
+        """A pipeline from a description as `to_dict` makes it ("steps" is
+        taken as well); unknown kinds or settings raise ValueError."""
         steps = description.get("step", description.get("steps"))
         if not isinstance(steps, list):
             raise ValueError("a pipeline description has a list 'step' of steps")
@@ -564,7 +616,8 @@ class Pipeline:
     def apply(self, item, steps=None, timings=None):
         """Runs the steps on an Image, a numpy array or a file; returns an
         ItemResult whose ``image`` is the processed image and whose
-        ``measurements`` hold what the measuring steps found."""
+        ``measurements`` hold what the measuring steps found. ``timings`` (a
+        dict) adds up the seconds of each step under its label."""
         start = _time.perf_counter()
         image = _as_image(item)
         measurements = {}
@@ -575,7 +628,7 @@ class Pipeline:
             else:
                 image = step.apply(image)
             if timings is not None:
-                timings[step.kind] = timings.get(step.kind, 0.0) + _time.perf_counter() - begun
+                timings[step.label] = timings.get(step.label, 0.0) + _time.perf_counter() - begun
         return ItemResult(item, image=image, measurements=measurements, seconds=_time.perf_counter() - start)
 
     def __call__(self, item):
@@ -599,7 +652,8 @@ class Pipeline:
         ItemResult per input, in input order. With ``out`` (a folder) each
         result is written there as ``<stem>.<format>``; an existing file is an
         error for that item unless ``overwrite``. ``workers`` threads share the
-        work, each with its own copy of the steps."""
+        work, each with its own copy of the steps. ``timings`` (a dict) adds
+        up the seconds spent per step kind, and in writing, over all items."""
         inputs = list(inputs)
         folder = None if out is None else _pathlib.Path(out)
         if folder is not None:
@@ -616,19 +670,22 @@ class Pipeline:
                 source = read_image(item, raw, size) if raw is not None and not _is_image_like(item) else item
                 local = {} if timings is not None else None
                 result = self.apply(source, steps, local)
-                if local:
-                    with lock:
-                        for key, value in local.items():
-                            timings[key] = timings.get(key, 0.0) + value
                 result.input = item
                 if folder is not None:
                     stem = _pathlib.Path(_os.fspath(item)).stem if not _is_image_like(item) else "frame%06d" % index
                     target = folder / ("%s.%s" % (stem, format))
                     if target.exists() and not overwrite:
                         raise FileExistsError("%s exists (overwrite=True replaces it)" % target)
+                    begun = _time.perf_counter()
                     write_image(target, result.image, quality)
+                    if local is not None:
+                        local["write"] = _time.perf_counter() - begun
                     result.output = str(target)
                     result.image = None
+                if local:
+                    with lock:
+                        for key, value in local.items():
+                            timings[key] = timings.get(key, 0.0) + value
                 return result
             except Exception as error:  # noqa: BLE001 - each item's failure is reported, the rest goes on
                 return ItemResult(item, error="%s: %s" % (type(error).__name__, error),
@@ -667,7 +724,8 @@ class _NoProgress:
 
 
 def _progress(total, wanted):
-    """A tqdm bar when asked for (True: when the output is a terminal)."""
+    """A tqdm bar on standard error when asked for: True always, "auto" only
+    when standard error is a terminal; never for a single item."""
     if not wanted or total <= 1:
         return _NoProgress()
     try:

@@ -29,6 +29,23 @@ def method_name(f):
     return f.name[len(prefix):] if f.name.startswith(prefix) else f.name
 
 
+def methods(cls):
+    """(Python name, function) of the class's methods, in table order."""
+    for f in cls.functions:
+        if f.kind in ("ctor", "dtor", "register", "init", "property-get", "property-set"):
+            continue
+        name = method_name(f)
+        yield (name + "_" if keyword.iskeyword(name) else name), f
+
+
+def class_bases(cls, mixins, exception):
+    """The base-class expressions of a proxy class; `exception` spells Python's Exception."""
+    bases = [f"_mixins.{m}" for m in mixins.get(cls.name, [])] + [b.pyname for b in cls.bases]
+    if not cls.bases:
+        bases.append(exception if getattr(cls, "is_exception", False) else "object")
+    return bases
+
+
 def proxy_module(module, mixins):
     out = ['"""Proxy classes over the extension module; generated, do not edit."""', "",
            "import builtins as _builtins", "",
@@ -52,10 +69,7 @@ def proxy_module(module, mixins):
 
 
 def class_source(cls, mixins):
-    bases = [f"_mixins.{m}" for m in mixins.get(cls.name, [])] + [b.pyname for b in cls.bases]
-    if not cls.bases:
-        bases.append("_builtins.Exception" if getattr(cls, "is_exception", False) else "object")
-    lines = [f"class {cls.pyname}({', '.join(bases)}):"]
+    lines = [f"class {cls.pyname}({', '.join(class_bases(cls, mixins, '_builtins.Exception'))}):"]
     if cls.doc:
         lines.append(f"    {pyrepr(cls.doc)}")
     lines.append("    thisown = _thisown")
@@ -84,12 +98,7 @@ def class_source(cls, mixins):
         lines.append(f"    __swig_destroy__ = _lib.delete_{cls.name}")
     for name, getter, setter, doc in cls.properties:
         lines.append(f"    {name} = property(_lib.{getter.name}, _lib.{setter.name}, doc={pyrepr(doc or '')})")
-    for f in cls.functions:
-        if f.kind in ("ctor", "dtor", "register", "init", "property-get", "property-set"):
-            continue
-        name = method_name(f)
-        if keyword.iskeyword(name):
-            name += "_"
+    for name, f in methods(cls):
         lines.append("")
         # A function may name a helper of _mixins that adapts its arguments
         # first (paths given as os.PathLike, for example).

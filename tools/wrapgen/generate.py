@@ -1,7 +1,9 @@
 """Reads the wrapper descriptions and writes the wrapper sources, the method
 table and the proxy classes.
 
-usage: generate.py DESCRIPTION_DIR CPP_OUT_DIR PROXY_OUT_FILE [--list]
+usage: generate.py DESCRIPTION_DIR CPP_OUT_DIR PROXY_OUT_FILE [--list | --outputs]
+
+The type stubs are written next to the proxy file.
 """
 
 import importlib.util
@@ -12,6 +14,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import emit_cpp  # noqa: E402
 import emit_python  # noqa: E402
+import emit_stubs  # noqa: E402
 from model import Module  # noqa: E402
 
 UMBRELLA = "library/object_layer.h"
@@ -55,7 +58,9 @@ def main(argv):
     functions = list(module.functions())
     if "--outputs" in argv:
         names = [cls.name for cls in module.classes + [module.free]] + ["method_table"]
-        print(";".join(os.path.join(cpp_dir, "wrappers", f"{n}.cpp") for n in names) + ";" + proxy_file)
+        stub_dir = os.path.dirname(proxy_file)
+        print(";".join([os.path.join(cpp_dir, "wrappers", f"{n}.cpp") for n in names] + [proxy_file] +
+                       [os.path.join(stub_dir, name) for name in emit_stubs.stubs(module, mixins, description_dir)]))
         return
     if "--list" in argv:
         for f in functions:
@@ -68,6 +73,8 @@ def main(argv):
     write_if_changed(os.path.join(cpp_dir, "wrappers", "method_table.cpp"), emit_cpp.method_table(functions))
     os.makedirs(os.path.dirname(proxy_file), exist_ok=True)
     write_if_changed(proxy_file, emit_python.proxy_module(module, mixins))
+    for name, text in emit_stubs.stubs(module, mixins, description_dir).items():
+        write_if_changed(os.path.join(os.path.dirname(proxy_file), name), text)
 
 
 if __name__ == "__main__":
