@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine from nothing: installs what the build needs,
-# builds everything in build/ (Release) and runs the demo program.
+# builds everything in build/ (Release), makes the sample camera files
+# (samples/) and runs the main job on them (examples/main_job.py).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,4 +32,6 @@ fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTARN_LUX_PYTHON=/usr/bin/python3
 cmake --build build -j"$(nproc)"
 
-build/examples/tarn_lux_demo
+# The sample sensor frames are made from scikit-image's photos, never downloaded.
+/usr/bin/python3 scripts/make_samples.py samples
+/usr/bin/python3 examples/main_job.py --build build --samples samples --out main-job-output
