@@ -13,11 +13,8 @@ files on one thread whatever they are told.
 
 import os
 import pathlib
-import statistics
-import subprocess
 import sys
 import tempfile
-import time
 
 import numpy as np
 
@@ -29,25 +26,15 @@ import skimage.data  # noqa: E402
 from PIL import Image as PILImage  # noqa: E402
 
 import tarn_lux  # noqa: E402
+import bench_image  # noqa: E402
 from tarn_lux import _tarn_lux_python_interface as m  # noqa: E402
 
 WIDTH, HEIGHT = 2592, 1944  # 5 MP
-MIN_RUNS, MAX_RUNS, MIN_SECONDS = 5, 200, 1.0
 
 
 def median_ms(*functions):
-    """Median times of the functions, called in turn so that all sides see the
-    same machine load."""
-    for function in functions:
-        function()
-    times = [[] for _ in functions]
-    begun = time.perf_counter()
-    while len(times[0]) < MAX_RUNS and (len(times[0]) < MIN_RUNS or time.perf_counter() - begun < MIN_SECONDS):
-        for function, samples in zip(functions, times):
-            start = time.perf_counter()
-            function()
-            samples.append((time.perf_counter() - start) * 1e3)
-    return [statistics.median(samples) for samples in times]
+    """Slow cases (a PNG write takes a fifth of a second) need fewer runs."""
+    return bench_image.median_ms(*functions, min_runs=5, min_seconds=1.0)
 
 
 def camera_frame():
@@ -154,12 +141,4 @@ def main():
 
 
 if __name__ == "__main__":
-    if "TARN_LUX_THREADS" in os.environ or "TARN_LUX_BENCH_CHILD" in os.environ:
-        main()
-    else:
-        for setting in ("1", "0"):
-            environment = dict(os.environ, TARN_LUX_THREADS=setting)
-            if setting == "0":
-                del environment["TARN_LUX_THREADS"]
-                environment["TARN_LUX_BENCH_CHILD"] = "1"
-            subprocess.run([sys.executable, __file__, *sys.argv[1:]], env=environment, check=True)
+    bench_image.run_each_thread_setting(main, __file__)

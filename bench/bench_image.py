@@ -27,7 +27,7 @@ WIDTH, HEIGHT = 2592, 1944  # 5 MP
 MIN_RUNS, MAX_RUNS, MIN_SECONDS = 15, 400, 0.8
 
 
-def median_ms(*functions):
+def median_ms(*functions, min_runs=MIN_RUNS, min_seconds=MIN_SECONDS):
     """Median times of the functions, called in turn (so that both sides of a
     comparison see the same machine load), at least MIN_RUNS times each and
     for MIN_SECONDS in all: fast cases get many samples."""
@@ -35,7 +35,7 @@ def median_ms(*functions):
         function()
     times = [[] for _ in functions]
     begun = time.perf_counter()
-    while len(times[0]) < MAX_RUNS and (len(times[0]) < MIN_RUNS or time.perf_counter() - begun < MIN_SECONDS):
+    while len(times[0]) < MAX_RUNS and (len(times[0]) < min_runs or time.perf_counter() - begun < min_seconds):
         for function, samples in zip(functions, times):
             start = time.perf_counter()
             function()
