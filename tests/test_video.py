@@ -66,7 +66,7 @@ def photo_frames(count, shape=None):
 def test_readers_see_mjpeg_in_avi_with_every_frame_in_order(t, tmp_path):
     path = tmp_path / "pan.avi"
     frames = photo_frames(12)
-    with t.VideoWriter(str(path), fps=30, quality=90) as writer:
+    with t.VideoWriter(str(path), fps=30, quality=90, queue_size=len(frames)) as writer:
         for frame in frames:
             writer << t.Image.from_numpy(frame)
     assert probe(path) == {"format": "avi", "codec": "mjpeg", "size": (512, 512), "rate": "30/1", "frames": 12}
