@@ -40,7 +40,7 @@ python_sanitized() {
   # reported; tests/lsan.supp names what the interpreter itself keeps.
   PYTHONMALLOC=malloc LD_PRELOAD="$sanitizer_runtimes" \
     ASAN_OPTIONS=detect_leaks=1 \
-    LSAN_OPTIONS="malloc_context_size=4:report_objects=0:suppressions=$PWD/tests/lsan.supp" \
+    LSAN_OPTIONS="malloc_context_size=4:report_objects=0:print_suppressions=0:suppressions=$PWD/tests/lsan.supp" \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     TARN_LUX_BUILD_DIR="$PWD/build-asan" run_pytest
 }
