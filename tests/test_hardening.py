@@ -313,3 +313,19 @@ def test_pixel_format_list_names_its_value_type_as_an_enum(m, t):
         with pytest.raises(TypeError) as caught:
             call()
         assert str(caught.value).endswith(expected.format(position))
+
+
+def test_vector_members_of_records_never_outlive_their_record(m, t):
+    # The container refers into the record: a record made only for the call
+    # stays alive with it, a deleted record makes it a stale reference.
+    bins = m.HistogramChannel_Bins_get(H.Fresh(lambda: m.new_HistogramChannel()))
+    gc.collect()
+    assert len(bins) == 0 and not m.VectorUInt64___nonzero__(bins)
+    record = t.PixelLineChannel()
+    values = m.PixelLineChannel_Values_get(record)
+    m.delete_PixelLineChannel(record)
+    with pytest.raises(IndexError, match="no longer exists"):
+        len(values)
+    record = t.HistogramChannel()
+    record.Bins.append(5)
+    assert list(record.Bins) == [5]

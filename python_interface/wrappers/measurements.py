@@ -12,8 +12,12 @@ def vector_field(cls, name, vector, text):
     getter = cls.add(f"{cls.name}_{name}_get", kind="property-get")
     getter.overloads.append(
         Overload([Self(cls, False)],
-                                     f"rt::newResultObject(&$0->{name}, rt::types()[rt::{vector.T}], 0)", PyObjectR,
-                                     nothrow=True))
+                 # The container finds the member anew through the record on every use and keeps the
+                 # record's Python object alive: a record deleted or dropped meanwhile is a stale
+                 # reference, never freed memory.
+                 f"rt::newBorrowedResult(rt::types()[rt::{vector.T}], $obj0, rt::types()[rt::{cls.T}], 0, "
+                 f"[](void *record, size_t) -> void * {{ return &static_cast<{cls.native} *>(record)->{name}; }})",
+                 PyObjectR, nothrow=True))
     setter = cls.add(f"{cls.name}_{name}_set", kind="property-set")
     # A vector is required: None is refused with the null-reference message.
     setter.overloads.append(
