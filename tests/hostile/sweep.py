@@ -365,7 +365,7 @@ def sanitizer_environment():
 def run_script(path, environment, timeout):
     try:
         done = subprocess.run([sys.executable, str(path)], capture_output=True, text=True, timeout=timeout,
-                              env=environment)
+                              env=environment, cwd=os.path.dirname(os.path.abspath(path)))
         return done.returncode, done.stderr
     except subprocess.TimeoutExpired as expired:
         return "timeout", (expired.stderr or b"").decode(errors="replace") if isinstance(expired.stderr, bytes) \
@@ -436,8 +436,9 @@ def parent_main(args):
             command = [sys.executable, __file__, "--child", "--seed", str(seed), "--steps", str(args.steps),
                        "--build", str(build), "--signatures", str(sig_file), "--log", str(log),
                        "--stats", str(stats), "--hang-seconds", str(args.hang_seconds)]
+            # Children run in the work folder: files the calls write stay there.
             process = subprocess.Popen(command, env=environment, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-                                       text=True)
+                                       text=True, cwd=work)
             running.append((seed, process, log, stats, time.time()))
             seed += 1
         time.sleep(0.05)
