@@ -13,11 +13,15 @@ command line is ``python3 -m tarn_lux``.
 
 from ._proxies import *  # noqa: F401,F403
 from ._proxies import _lib  # noqa: F401
+from . import _proxies
 from . import _mixins
+from . import _pickling
 from ._enums import *  # noqa: F401,F403
 from ._sensor import *  # noqa: F401,F403
 from ._video import write_video  # noqa: F401
 from .pipeline import Pipeline  # noqa: F401
+
+_pickling.install(_proxies)
 
 globals().update({name: value for name, value in vars(_lib).items()
                   if isinstance(value, int) and not name.startswith("_")})

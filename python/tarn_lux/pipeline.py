@@ -41,6 +41,7 @@ import numpy as _np
 from . import _tarn_lux_python_interface as _lib
 from ._enums import PixelFormatName
 from ._mixins import pixel_format_value
+from ._pickling import carry_timestamp
 
 __all__ = ["Pipeline", "Step", "Convert", "HotPixels", "Binning", "Decimation", "Gain", "ColorMatrix", "Gamma",
            "EdgeEnhancement", "Scale", "Crop", "Mirror", "Rotate", "Sharpness", "Histogram", "ItemResult",
@@ -626,7 +627,7 @@ class Pipeline:
             if step.measures:
                 measurements[step.kind] = step.measure(image)
             else:
-                image = step.apply(image)
+                image = carry_timestamp(image, step.apply(image))
             if timings is not None:
                 timings[step.label] = timings.get(step.label, 0.0) + _time.perf_counter() - begun
         return ItemResult(item, image=image, measurements=measurements, seconds=_time.perf_counter() - start)
