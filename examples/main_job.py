@@ -25,6 +25,17 @@ import numpy as np
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 
 
+def finish_steps(p):
+    """Colour matrix with saturation, gamma, 8 bits: after demosaicing. `p` is tarn_lux.pipeline."""
+    return [p.ColorMatrix(((1.15, -0.1, -0.05), (-0.05, 1.1, -0.05), (-0.05, -0.1, 1.15)), saturation=1.1),
+            p.Gamma(2.2), p.Convert("RGB8")]
+
+
+def full_pipeline(p):
+    """The main job's pipeline over one raw frame (tests and benchmarks run it too)."""
+    return p.Pipeline([p.HotPixels(3), p.Convert("RGB12", "hq")] + finish_steps(p))
+
+
 def psnr(a, b):
     error = np.mean((a.astype(np.float64) - b.astype(np.float64)) ** 2)
     return float("inf") if error == 0 else 10 * np.log10(255.0 ** 2 / error)
@@ -49,9 +60,8 @@ def main():
     manifest = json.loads((samples / "manifest.json").read_text())
     out.mkdir(parents=True, exist_ok=True)
 
-    finish = [p.ColorMatrix(((1.15, -0.1, -0.05), (-0.05, 1.1, -0.05), (-0.05, -0.1, 1.15)), saturation=1.1),
-              p.Gamma(2.2), p.Convert("RGB8")]
-    full = p.Pipeline([p.HotPixels(3), p.Convert("RGB12", "hq")] + finish)
+    finish = finish_steps(p)
+    full = full_pipeline(p)
     modes = ("classic", "fast", "hq")
     print("tarn_lux main job: %d sample frames, pipeline %r\n" % (len(manifest["files"]), full))
 

@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libpng-dev libturbojpeg0-dev zlib1g-dev libdeflate-dev
   python3-dev python3-numpy python3-pytest
   python3-opencv python3-pil python3-skimage python3-tqdm ffmpeg
-  python3-matplotlib mypy
+  python3-matplotlib mypy python3-distributed
 )
 
 missing=()

@@ -7,6 +7,8 @@ more than one file or frame.
 """
 
 import argparse
+import contextlib
+import logging
 import os
 import pathlib
 import sys
@@ -21,6 +23,8 @@ examples:
   python3 -m tarn_lux process frames/*.raw --raw BayerRG12p --size 2592x1944 --out out/ \\
           --demosaic hq --hotpixels 3 --gamma 2.2 --format jpg --quality 90 --workers 2
   python3 -m tarn_lux process in/*.png --out out/ --pipeline steps.toml
+  python3 -m tarn_lux process /shared/in/*.raw --raw BayerRG12p --size 2592x1944 --demosaic hq \\
+          --out /shared/out/ --scheduler tcp://scheduler:8786          (or --local-cluster 2)
   python3 -m tarn_lux video frames/*.png --out clip.avi --fps 25 --quality 85
   python3 -m tarn_lux histogram photo.png --plot histogram.png
   python3 -m tarn_lux sharpness focus/*.png --algorithm sobel --plot focus.png
@@ -125,9 +129,10 @@ def command_process(args):
     """`process IN... --out DIR`: a pipeline (from options or a file) over many files on worker threads."""
     pipeline = _pipeline_from(args)
     started = time.perf_counter()
-    results = pipeline.run(args.files, out=args.out, workers=args.workers, format=args.format,
-                           quality=args.quality, overwrite=args.overwrite, raw=args.raw, size=args.size,
-                           progress="auto" if not args.quiet else False)
+    with _dask_client(args) as client:
+        results = pipeline.run(args.files, out=args.out, workers=args.workers, format=args.format,
+                               quality=args.quality, overwrite=args.overwrite, raw=args.raw, size=args.size,
+                               progress="auto" if not args.quiet else False, client=client)
     elapsed = time.perf_counter() - started
     failed = [r for r in results if not r.ok]
     for result in failed:
@@ -135,6 +140,31 @@ def command_process(args):
     print("%d of %d files written to %s in %.2f s (%s)" % (len(results) - len(failed), len(results), args.out,
                                                          elapsed, pipeline))
     return 1 if failed else 0
+
+
+@contextlib.contextmanager
+def _dask_client(args):
+    """A Dask client for --scheduler or --local-cluster, closed afterwards; None without them."""
+    if args.scheduler is None and args.local_cluster is None:
+        yield None
+        return
+    if args.scheduler is not None and args.local_cluster is not None:
+        raise UsageError("--scheduler and --local-cluster exclude each other")
+    if args.local_cluster is not None and args.local_cluster < 1:
+        raise UsageError("--local-cluster needs at least 1 worker process, not %d" % args.local_cluster)
+    try:
+        from distributed import Client, LocalCluster
+    except ImportError:
+        raise UsageError("--scheduler and --local-cluster need Dask's distributed package "
+                         "(Debian: python3-distributed)") from None
+    if args.scheduler is not None:
+        with Client(args.scheduler, timeout=30) as client:
+            yield client
+        return
+    # One thread per process: the library spreads each frame over the cores itself.
+    with LocalCluster(n_workers=args.local_cluster, threads_per_worker=1, processes=True, dashboard_address=None,
+                      silence_logs=logging.ERROR) as cluster, Client(cluster) as client:
+        yield client
 
 
 def command_video(args):
@@ -268,6 +298,10 @@ def build_parser():
     process.add_argument("--quality", type=int, help="JPEG quality or PNG compression effort (0-100)")
     process.add_argument("--workers", type=int, default=1, help="threads working at once")
     process.add_argument("--overwrite", action="store_true", help="replace existing outputs")
+    process.add_argument("--scheduler", metavar="ADDRESS", help="run on the Dask cluster of this scheduler "
+                         "(tcp://host:8786); inputs and --out must be the same paths on every worker")
+    process.add_argument("--local-cluster", type=int, metavar="N", help="run on a Dask cluster of N worker "
+                         "processes started on this machine")
     _add_raw(process)
     process.set_defaults(run=command_process)
 

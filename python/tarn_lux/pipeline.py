@@ -28,6 +28,7 @@ reason and the others go on; existing outputs are kept unless
 ``overwrite=True``.
 """
 
+import collections as _collections
 import concurrent.futures as _futures
 import json as _json
 import os as _os
@@ -648,13 +649,22 @@ class Pipeline:
             self._spares.append(steps)
 
     def run(self, inputs, out=None, workers=1, format="png", quality=None, overwrite=False, progress=False,
-            raw=None, size=None, timings=None):
+            raw=None, size=None, timings=None, client=None, batch_size=None, retries=None):
         """Processes every input (paths, Images or arrays) and returns one
         ItemResult per input, in input order. With ``out`` (a folder) each
         result is written there as ``<stem>.<format>``; an existing file is an
         error for that item unless ``overwrite``. ``workers`` threads share the
         work, each with its own copy of the steps. ``timings`` (a dict) adds
-        up the seconds spent per step kind, and in writing, over all items."""
+        up the seconds spent per step kind, and in writing, over all items.
+
+        With ``client`` (a Dask ``distributed.Client``) the inputs go to the
+        cluster in tasks of ``batch_size`` inputs (by default a few tasks per
+        worker thread, at most 8 inputs each); ``retries`` is passed on to
+        Dask for tasks that fail as a whole. Workers read the input files and
+        write the outputs themselves, so both paths must mean the same files
+        on every worker; see docs/cluster.md. ``progress`` is False, True or
+        "auto" (a tqdm bar), or with a client also "dask" (Dask's own bar)
+        or a callable given (done, total) as tasks finish."""
         inputs = list(inputs)
         folder = None if out is None else _pathlib.Path(out)
         if folder is not None:
@@ -662,37 +672,22 @@ class Pipeline:
         format = format.lower().lstrip(".")
         if format not in ("png", "jpg", "jpeg", "bmp", "raw"):
             raise ValueError("unknown output format %r (png, jpg, bmp or raw)" % format)
+        job = _Job(folder, format, quality, overwrite, raw, size, None)
+        if client is not None:
+            from . import _cluster
+            return _cluster.run(self, inputs, client, job, batch_size, retries, progress, timings)
         lock = _threading.Lock()
 
         def one(index, item):
             steps = self._borrow()
-            started = _time.perf_counter()
             try:
-                source = read_image(item, raw, size) if raw is not None and not _is_image_like(item) else item
-                local = {} if timings is not None else None
-                result = self.apply(source, steps, local)
-                result.input = item
-                if folder is not None:
-                    stem = _pathlib.Path(_os.fspath(item)).stem if not _is_image_like(item) else "frame%06d" % index
-                    target = folder / ("%s.%s" % (stem, format))
-                    if target.exists() and not overwrite:
-                        raise FileExistsError("%s exists (overwrite=True replaces it)" % target)
-                    begun = _time.perf_counter()
-                    write_image(target, result.image, quality)
-                    if local is not None:
-                        local["write"] = _time.perf_counter() - begun
-                    result.output = str(target)
-                    result.image = None
-                if local:
-                    with lock:
-                        for key, value in local.items():
-                            timings[key] = timings.get(key, 0.0) + value
-                return result
-            except Exception as error:  # noqa: BLE001 - each item's failure is reported, the rest goes on
-                return ItemResult(item, error="%s: %s" % (type(error).__name__, error),
-                                  seconds=_time.perf_counter() - started)
+                result, local = _process(self, steps, index, item, job, timings is not None)
             finally:
                 self._give_back(steps)
+            if local:
+                with lock:
+                    _add_timings(timings, local)
+            return result
 
         bar = _progress(len(inputs), progress)
         results = [None] * len(inputs)
@@ -710,6 +705,59 @@ class Pipeline:
         finally:
             bar.close()
         return results
+
+
+# What a run does with each item besides the steps. `tag` set: outputs are
+# written under a temporary name holding the tag and then renamed, so that a
+# task run again after its worker was lost replaces what the lost attempt
+# left, whole; the existence checks were made before the run.
+_Job = _collections.namedtuple("_Job", "folder format quality overwrite raw size tag")
+
+
+def output_path(folder, index, item, format):
+    """Where a run writes input number `index`: the file's stem, or frameNNNNNN for images and arrays."""
+    stem = _pathlib.Path(_os.fspath(item)).stem if not _is_image_like(item) else "frame%06d" % index
+    return folder / ("%s.%s" % (stem, format))
+
+
+def exists_message(target):
+    return "%s exists (overwrite=True replaces it)" % target
+
+
+def _process(pipeline, steps, index, item, job, timed):
+    """One input through `steps`, written when the job has a folder: the
+    ItemResult (failures included, with their reason) and the seconds per
+    step, or None when not `timed`."""
+    started = _time.perf_counter()
+    local = {} if timed else None
+    try:
+        source = read_image(item, job.raw, job.size) if job.raw is not None and not _is_image_like(item) else item
+        result = pipeline.apply(source, steps, local)
+        result.input = item
+        if job.folder is not None:
+            target = output_path(job.folder, index, item, job.format)
+            begun = _time.perf_counter()
+            if job.tag is None:
+                if target.exists() and not job.overwrite:
+                    raise FileExistsError(exists_message(target))
+                write_image(target, result.image, job.quality)
+            else:
+                temporary = target.with_name(".%s.%s%s" % (target.stem, job.tag, target.suffix))
+                write_image(temporary, result.image, job.quality)
+                _os.replace(temporary, target)
+            if local is not None:
+                local["write"] = _time.perf_counter() - begun
+            result.output = str(target)
+            result.image = None
+        return result, local
+    except Exception as error:  # noqa: BLE001 - each item's failure is reported, the rest goes on
+        return ItemResult(item, error="%s: %s" % (type(error).__name__, error),
+                          seconds=_time.perf_counter() - started), None
+
+
+def _add_timings(total, part):
+    for key, value in part.items():
+        total[key] = total.get(key, 0.0) + value
 
 
 def _is_image_like(item):
