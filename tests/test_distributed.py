@@ -160,16 +160,9 @@ def test_the_command_line_runs_on_a_local_cluster(samples, tmp_path):
     assert written(tmp_path / "cluster") == written(tmp_path / "local")
 
 
-@cluster_only
-def test_a_worker_killed_mid_run_loses_no_frame(p, samples, client, tmp_path):
-    frames, fmt, size = sequence(samples)
-    inputs = []
-    for copy in range(3):  # 24 frames, one task each: the kill finds tasks on both workers
-        for frame in frames:
-            inputs.append(shutil.copy(frame, tmp_path / ("c%d_%s" % (copy, frame.name))))
-    inputs = [pathlib.Path(path) for path in inputs]
-    pipeline = main_job.full_pipeline(p)
-    expected = pipeline.run(inputs, out=tmp_path / "local", raw=fmt, size=size)
+def killer(client):
+    """A progress callback that kills a worker process busy with a task once
+    three inputs are done, and the killed worker's address."""
     before = client.run(os.getpid)
     killed = []
 
@@ -179,19 +172,47 @@ def test_a_worker_killed_mid_run_loses_no_frame(p, samples, client, tmp_path):
         busy = [address for address, keys in client.processing().items() if keys and address in before]
         address = busy[0] if busy else next(iter(before))
         os.kill(before[address], signal.SIGKILL)
-        killed.append(address)
+        killed.append(before[address])
 
-    results = pipeline.run(inputs, out=tmp_path / "cluster", raw=fmt, size=size, client=client, batch_size=1,
-                           progress=kill_a_busy_worker)
-    assert killed
-    assert [r.error for r in results] == [None] * len(inputs)
-    outputs = [r.output for r in results]
-    assert len(set(outputs)) == len(inputs) and [r.input for r in results] == inputs
-    assert written(tmp_path / "cluster") == written(tmp_path / "local")  # no leftovers of the lost attempt
-    assert all(r.ok for r in expected)
-    # The nanny starts a new worker in place of the killed one.
+    return kill_a_busy_worker, killed
+
+
+def wait_for_a_new_worker(client, killed):
+    """The nanny starts a new worker in place of the killed one."""
     client.wait_for_workers(2, timeout=60)
     deadline = time.monotonic() + 60
-    while before[killed[0]] in client.run(os.getpid).values() and time.monotonic() < deadline:
+    while killed[0] in client.run(os.getpid).values() and time.monotonic() < deadline:
         time.sleep(0.2)
-    assert before[killed[0]] not in client.run(os.getpid).values()
+    assert killed[0] not in client.run(os.getpid).values()
+
+
+@cluster_only
+def test_a_worker_killed_mid_run_loses_no_frame(p, samples, client, tmp_path):
+    frames, fmt, size = sequence(samples)
+    inputs = []
+    for copy in range(3):  # 24 frames, one task each: the kill finds tasks on both workers
+        for frame in frames:
+            inputs.append(pathlib.Path(shutil.copy(frame, tmp_path / ("c%d_%s" % (copy, frame.name)))))
+    pipeline = main_job.full_pipeline(p)
+    assert all(r.ok for r in pipeline.run(inputs, out=tmp_path / "local", raw=fmt, size=size))
+    kill, killed = killer(client)
+    results = pipeline.run(inputs, out=tmp_path / "cluster", raw=fmt, size=size, client=client, batch_size=1,
+                           progress=kill)
+    assert killed
+    assert [r.error for r in results] == [None] * len(inputs)
+    assert len(set(r.output for r in results)) == len(inputs) and [r.input for r in results] == inputs
+    assert written(tmp_path / "cluster") == written(tmp_path / "local")  # no leftovers of the lost attempt
+    wait_for_a_new_worker(client, killed)
+
+
+@cluster_only
+def test_frames_lost_with_a_killed_worker_are_sent_again(p, samples, client):
+    images = photos(p, samples) * 6
+    pipeline = main_job.full_pipeline(p)
+    expected = [r.image for r in pipeline.run(images)]
+    kill, killed = killer(client)
+    results = pipeline.run(images, client=client, batch_size=1, progress=kill)
+    assert killed
+    assert [r.error for r in results] == [None] * len(images) and [r.input for r in results] == images
+    assert all(r.image == e for r, e in zip(results, expected))
+    wait_for_a_new_worker(client, killed)

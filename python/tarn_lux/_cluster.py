@@ -18,6 +18,7 @@ from . import pipeline as _pipeline
 
 _BATCH_LIMIT = 8  # inputs per task at most: a lost worker costs little to redo
 _TASKS_PER_THREAD = 4  # tasks per worker thread at least, so that slow frames even out
+_RESENDS = 3  # times frames lost with a worker are sent again, as often as Dask retries a lost task
 
 # Each worker process keeps the pipelines it was sent, made once, so that the
 # library objects (converters and their buffer pools) serve every batch.
@@ -114,6 +115,7 @@ class _Progress:
 
 def run(pipeline, inputs, client, job, batch_size, retries, progress, timings):
     from distributed import as_completed
+    from distributed.utils import CancelledError
 
     results = [None] * len(inputs)
     todo = _checked_outputs(inputs, job, results)
@@ -121,24 +123,37 @@ def run(pipeline, inputs, client, job, batch_size, retries, progress, timings):
     job = job._replace(tag=tag)
     size = batch_size or default_batch_size(len(todo), _threads(client))
     description = pipeline.to_dict()
-    batches, futures = {}, []
-    for number, first in enumerate(range(0, len(todo), size)):
-        indices = todo[first:first + size]
-        future = client.submit(run_batch, description, [(i, inputs[i]) for i in indices], job, timings is not None,
-                               pure=False, retries=retries, key="tarn_lux-pipeline-%s-%d" % (tag, number))
-        batches[future.key] = indices
-        futures.append(future)
+    batches = {}
 
+    def submit(number, indices, attempt):
+        items = [(i, inputs[i]) for i in indices]
+        if any(_pipeline._is_image_like(item) for _, item in items):
+            # Frames go straight to a worker as out-of-band buffers rather
+            # than through the scheduler inside the task.
+            [items] = client.scatter([items], hash=False)
+        future = client.submit(run_batch, description, items, job, timings is not None, pure=False,
+                               retries=retries, key="tarn_lux-pipeline-%s-%d-%d" % (tag, number, attempt))
+        batches[future.key] = (number, indices, attempt)
+        return future
+
+    futures = [submit(number, todo[first:first + size], 0) for number, first in enumerate(range(0, len(todo), size))]
     bar = _Progress(len(inputs), progress, futures)
     bar.update(len(inputs) - len(todo))
     try:
-        for future in as_completed(futures):
-            indices = batches[future.key]
+        pending = as_completed(futures)
+        for future in pending:
+            number, indices, attempt = batches.pop(future.key)
             try:
                 batch_results, batch_timings = future.result()
+            except CancelledError:
+                # Frames scattered to a worker that was lost are gone with
+                # it, and Dask cannot make them again; the client still holds them.
+                if attempt < _RESENDS:
+                    pending.add(submit(number, indices, attempt + 1))
+                    continue
+                batch_results, batch_timings = _failed(indices, "lost with its worker %d times" % (attempt + 1))
             except Exception as error:  # noqa: BLE001 - the whole task failed (its workers kept dying)
-                reason = "%s: %s" % (type(error).__name__, error)
-                batch_results, batch_timings = [_pipeline.ItemResult(None, error=reason) for _ in indices], None
+                batch_results, batch_timings = _failed(indices, "%s: %s" % (type(error).__name__, error))
             for index, result in zip(indices, batch_results):
                 result.input = inputs[index]
                 results[index] = result
@@ -151,6 +166,10 @@ def run(pipeline, inputs, client, job, batch_size, retries, progress, timings):
         if job.folder is not None:
             _remove_leftovers(job.folder, tag)
     return results
+
+
+def _failed(indices, reason):
+    return [_pipeline.ItemResult(None, error=reason) for _ in indices], None
 
 
 def _remove_leftovers(folder, tag):
