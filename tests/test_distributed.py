@@ -147,6 +147,19 @@ def test_failures_are_reported_per_input_and_the_rest_written(p, samples, client
 
 
 @cluster_only
+def test_relative_paths_mean_the_clients_folder(p, samples, client, tmp_path, monkeypatch):
+    frames, fmt, size = sequence(samples)
+    for frame in frames[:2]:
+        shutil.copy(frame, tmp_path)
+    monkeypatch.chdir(tmp_path)  # the workers started elsewhere
+    names = [frame.name for frame in frames[:2]]
+    results = p.Pipeline([p.Convert("RGB8")]).run(names, out="out", raw=fmt, size=size, client=client)
+    assert [r.error for r in results] == [None, None]
+    assert [r.output for r in results] == [os.path.join("out", pathlib.Path(n).stem + ".png") for n in names]
+    assert sorted(written(tmp_path / "out")) == sorted(pathlib.Path(n).stem + ".png" for n in names)
+
+
+@cluster_only
 def test_the_command_line_runs_on_a_local_cluster(samples, tmp_path):
     frames, fmt, size = sequence(samples)
     common = [sys.executable, "-m", "tarn_lux", "-q", "process", *map(str, frames[:4]), "--raw", fmt,

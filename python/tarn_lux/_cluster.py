@@ -11,6 +11,7 @@ Dask imported.
 """
 
 import json as _json
+import os as _os
 import threading as _threading
 import uuid as _uuid
 
@@ -120,13 +121,16 @@ def run(pipeline, inputs, client, job, batch_size, retries, progress, timings):
     results = [None] * len(inputs)
     todo = _checked_outputs(inputs, job, results)
     tag = _uuid.uuid4().hex
-    job = job._replace(tag=tag)
+    # Workers have working folders of their own: they get absolute paths,
+    # the results show the paths as given.
+    folder = job.folder
+    job = job._replace(tag=tag, folder=None if folder is None else folder.absolute())
     size = batch_size or default_batch_size(len(todo), _threads(client))
     description = pipeline.to_dict()
     batches = {}
 
     def submit(number, indices, attempt):
-        items = [(i, inputs[i]) for i in indices]
+        items = [(i, _absolute(inputs[i])) for i in indices]
         if any(_pipeline._is_image_like(item) for _, item in items):
             # Frames go straight to a worker as out-of-band buffers rather
             # than through the scheduler inside the task.
@@ -156,6 +160,8 @@ def run(pipeline, inputs, client, job, batch_size, retries, progress, timings):
                 batch_results, batch_timings = _failed(indices, "%s: %s" % (type(error).__name__, error))
             for index, result in zip(indices, batch_results):
                 result.input = inputs[index]
+                if result.output is not None:
+                    result.output = str(_pipeline.output_path(folder, index, inputs[index], job.format))
                 results[index] = result
             if batch_timings:
                 _pipeline._add_timings(timings, batch_timings)
@@ -163,9 +169,15 @@ def run(pipeline, inputs, client, job, batch_size, retries, progress, timings):
             bar.update(len(indices))
     finally:
         bar.close()
-        if job.folder is not None:
-            _remove_leftovers(job.folder, tag)
+        if folder is not None:
+            _remove_leftovers(folder, tag)
     return results
+
+
+def _absolute(item):
+    if isinstance(item, (str, _os.PathLike)):
+        return _os.path.abspath(item)
+    return item
 
 
 def _failed(indices, reason):
