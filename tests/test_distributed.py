@@ -160,6 +160,23 @@ def test_relative_paths_mean_the_clients_folder(p, samples, client, tmp_path, mo
 
 
 @cluster_only
+def test_an_interrupted_run_leaves_the_remaining_tasks_undone(p, samples, client, tmp_path):
+    frames, fmt, size = sequence(samples)
+    inputs = [pathlib.Path(shutil.copy(frames[i % len(frames)], tmp_path / ("f%02d.raw" % i))) for i in range(48)]
+
+    def interrupt(done, total):
+        if done >= 2:
+            raise KeyboardInterrupt
+
+    with pytest.raises(KeyboardInterrupt):
+        main_job.full_pipeline(p).run(inputs, out=tmp_path / "out", raw=fmt, size=size, client=client,
+                                      batch_size=1, progress=interrupt)
+    time.sleep(2)  # what was running when the call returned has finished by now
+    assert 2 <= len(list((tmp_path / "out").glob("*.png"))) < len(inputs)
+    assert not client.processing() or not any(client.processing().values())
+
+
+@cluster_only
 def test_the_command_line_runs_on_a_local_cluster(samples, tmp_path):
     frames, fmt, size = sequence(samples)
     common = [sys.executable, "-m", "tarn_lux", "-q", "process", *map(str, frames[:4]), "--raw", fmt,

@@ -137,16 +137,16 @@ def run(pipeline, inputs, client, job, batch_size, retries, progress, timings):
             [items] = client.scatter([items], hash=False)
         future = client.submit(run_batch, description, items, job, timings is not None, pure=False,
                                retries=retries, key="tarn_lux-pipeline-%s-%d-%d" % (tag, number, attempt))
-        batches[future.key] = (number, indices, attempt)
+        batches[future.key] = (number, indices, attempt, future)
         return future
 
     futures = [submit(number, todo[first:first + size], 0) for number, first in enumerate(range(0, len(todo), size))]
+    pending = as_completed(futures)
     bar = _Progress(len(inputs), progress, futures)
-    bar.update(len(inputs) - len(todo))
     try:
-        pending = as_completed(futures)
+        bar.update(len(inputs) - len(todo))
         for future in pending:
-            number, indices, attempt = batches.pop(future.key)
+            number, indices, attempt, _ = batches.pop(future.key)
             try:
                 batch_results, batch_timings = future.result()
             except CancelledError:
@@ -169,6 +169,10 @@ def run(pipeline, inputs, client, job, batch_size, retries, progress, timings):
             bar.update(len(indices))
     finally:
         bar.close()
+        # Cut short (an interrupt, a failing progress callback): the tasks
+        # not yet started are dropped; running ones finish their frames.
+        if batches:
+            client.cancel([entry[3] for entry in batches.values()])
         if folder is not None:
             _remove_leftovers(folder, tag)
     return results
