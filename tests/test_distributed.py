@@ -177,17 +177,18 @@ def test_an_interrupted_run_leaves_the_remaining_tasks_undone(p, samples, client
 
 
 @cluster_only
-def test_the_command_line_runs_on_a_local_cluster(samples, tmp_path):
+def test_the_command_line_runs_on_a_local_cluster_or_a_scheduler(samples, client, tmp_path):
     frames, fmt, size = sequence(samples)
     common = [sys.executable, "-m", "tarn_lux", "-q", "process", *map(str, frames[:4]), "--raw", fmt,
               "--size", "%dx%d" % size, "--hotpixels", "3", "--demosaic", "hq", "--gamma", "2.2", "--to", "RGB8"]
     environment = tool_environment(PYTHONPATH=str(PACKAGE_PARENT))
-    for name, extra in (("local", []), ("cluster", ["--local-cluster", "2"])):
+    for name, extra in (("local", []), ("cluster", ["--local-cluster", "2"]),
+                        ("scheduler", ["--scheduler", client.scheduler.address])):
         done = subprocess.run(common + ["--out", str(tmp_path / name)] + extra, capture_output=True, text=True,
                               env=environment, timeout=300)
         assert done.returncode == 0, done.stderr
         assert done.stdout.startswith("4 of 4 files written to %s" % (tmp_path / name))
-    assert written(tmp_path / "cluster") == written(tmp_path / "local")
+    assert written(tmp_path / "cluster") == written(tmp_path / "local") == written(tmp_path / "scheduler")
 
 
 def killer(client):
