@@ -329,3 +329,72 @@ def test_vector_members_of_records_never_outlive_their_record(m, t):
     record = t.HistogramChannel()
     record.Bins.append(5)
     assert list(record.Bins) == [5]
+
+
+def test_references_into_arguments_keep_the_argument_alive(m, t, tmp_path):
+    # Results that refer into (or are) an argument of the call that made them:
+    # a record's rect, the image an in-place correction returns, the writer
+    # `<<` returns. Made from temporaries they stay usable; once their
+    # argument is deleted they are stale references.
+    rect = m.SharpnessROI_rect_get(H.Fresh(lambda: m.new_SharpnessROI()))
+    gc.collect()
+    assert m.Rect2D_bottom(rect) == 0
+    roi = t.SharpnessROI()
+    rect = m.SharpnessROI_rect_get(roi)
+    m.Rect2D_setWidth(rect, 7)
+    assert m.Rect2D_right(roi.rect) == 7  # writes go through to the record
+    m.delete_SharpnessROI(roi)
+    with pytest.raises(IndexError, match="no longer exists"):
+        m.Rect2D_bottom(rect)
+
+    points = m.new_VectorPoint2D()
+    corrector = m.new_HotpixelCorrection()
+    image = m.HotpixelCorrection_CorrectInPlace(
+        corrector, H.Fresh(lambda: m.Image_CreateFromSize(m.PixelFormatName_Mono8, 8, 6)), points)
+    gc.collect()
+    assert (m.Image_Width(image), m.Image_Height(image)) == (8, 6)
+    source = m.Image_CreateFromSize(m.PixelFormatName_Mono8, 8, 6)
+    image = m.HotpixelCorrection_CorrectAdaptiveInPlace(corrector, source)
+    m.delete_Image(source)
+    with pytest.raises(IndexError, match="no longer exists"):
+        m.Image_Width(image)
+
+    frame = m.Image_CreateFromSize(m.PixelFormatName_Mono8, 16, 16)
+    writer = m.new_VideoWriter()
+    m.VideoWriter_Open(writer, str(tmp_path / "video.avi"))
+    same = m.VideoWriter___lshift__(writer, frame)
+    del writer
+    gc.collect()
+    assert m.VideoWriter_IsOpen(same)
+    m.VideoWriter_Close(same)
+    with pytest.raises(Exception):
+        m.VideoWriter___lshift__(H.Fresh(lambda: m.new_VideoWriter()), frame)
+
+
+def test_raw_buffers_are_bounded_by_the_object_they_point_at(m, t, tmp_path):
+    # A 'void *' takes any wrapped object's memory, but never more of it than
+    # the object has, whatever count the caller claims; only plain-data
+    # objects (numbers only) are written into.
+    image = m.Image_CreateFromSize(m.PixelFormatName_Mono8, 4, 4)
+    with pytest.raises(t.Exception, match="holds 8 bytes"):
+        m.Image_CreateFromSizeAndBuffer(m.PixelFormatName_Mono8, image, 2**64 - 1, 2, 1000)
+    size = m.Size2D_New(0x0201, 0)
+    made = m.Image_CreateFromSizeAndBuffer(m.PixelFormatName_Mono8, size, 4, 2, 2)
+    assert bytes(m.Image_DataView(made)) == b"\x01\x02\x00\x00"
+
+    writer = m.new_VideoWriter()
+    m.VideoWriter_Open(writer, str(tmp_path / "options.avi"))
+    container = m.VideoWriter_Container(writer)
+    rect = m.new_Rect2D(1, 2, 3, 4)
+    m.IContainer_OptionRange(container, m.TARN_LUX_VIDEO_CONTAINER_OPTION_FRAMERATE, rect, rect, rect)
+    with pytest.raises(t.Exception):  # a handle-holding object is not written into
+        m.IContainer_OptionRange(container, m.TARN_LUX_VIDEO_CONTAINER_OPTION_FRAMERATE, image, image, image)
+    with pytest.raises(t.Exception):
+        m.IContainer_GetOption(container, m.TARN_LUX_VIDEO_CONTAINER_OPTION_FRAMERATE, image, 8, None)
+    point = m.new_Point2D()
+    m.IContainer_GetOption(container, m.TARN_LUX_VIDEO_CONTAINER_OPTION_FRAMERATE, point, 2**64 - 1, None)
+    m.IContainer_SetOption(container, m.TARN_LUX_VIDEO_CONTAINER_OPTION_FRAMERATE, point, 8)
+    with pytest.raises(t.Exception):  # cut down to the point's 16 bytes: not a double's exact size
+        m.IContainer_SetOption(container, m.TARN_LUX_VIDEO_CONTAINER_OPTION_FRAMERATE, point, 2**64 - 1)
+    m.VideoWriter_Close(writer)
+    assert m.Image_Width(image) == 4  # the image refused as an output is untouched

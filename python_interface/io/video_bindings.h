@@ -65,9 +65,4 @@ inline PyObject *containerResult(const lux::VideoWriter &writer) {
       T_std__shared_ptrT_tarn__lux__container__IContainer_t, "Cannot cast IContainer to AVIContainer!");
 }
 
-// The same writer again, not owned: dropping it leaves the video open.
-inline PyObject *writerReference(lux::VideoWriter &writer) {
-  return newResultObject(&writer, types()[T_tarn__lux__VideoWriter], 0);
-}
-
 }  // namespace tarn::rt

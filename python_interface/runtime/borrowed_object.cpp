@@ -63,6 +63,10 @@ void *currentPointer(WrappedObject *object) {
 }
 
 PyObject *newBorrowedResult(TypeInfo *type, PyObject *owner, TypeInfo *ownerType, size_t index, Locator locate) {
+  // Hold the wrapped object the call worked on, not the proxy it came
+  // through: a proxy's "this" may name another object by the next use.
+  if (WrappedObject *wrapped = wrappedObjectOf(owner)) owner = reinterpret_cast<PyObject *>(wrapped);
+  if (PyErr_Occurred()) return nullptr;
   void *native = nullptr;
   if (!succeeded(convertPointer(owner, &native, ownerType, 0)) || !native || !(native = locate(native, index))) {
     PyErr_SetString(PyExc_IndexError, "index out of range");

@@ -43,7 +43,7 @@ void setErrorObject(PyObject *type, PyObject *value) {
 
 bool argumentError(int status, const char *message) {
   if (status == kStaleReference) {
-    std::string text = std::string(message) + ": the vector element it referred to no longer exists";
+    std::string text = std::string(message) + ": the object it referred to (a vector element, a member or an argument of the call that made it) no longer exists";
     setError(PyExc_IndexError, text.c_str());
     return false;
   }
@@ -179,15 +179,24 @@ int toFloat(PyObject *object, float *value) {
 
 // --- objects ----------------------------------------------------------------
 
-bool voidPointerArg(PyObject *object, void **value, const char *message) {
-  if (object == Py_None) {
-    *value = nullptr;
-    return true;
-  }
+bool voidPointerArg(PyObject *object, RawMemory *value, const char *message) {
+  *value = RawMemory{};
+  if (object == Py_None) return true;
   WrappedObject *wrapped = wrappedObjectOf(object);
   if (!wrapped) return argumentError(kError, message);
-  *value = resolvedPointer(wrapped);
-  if (CallScope *scope = CallScope::current()) scope->use(*value);
+  value->ptr = resolvedPointer(wrapped);
+  if (!value->ptr) return true;
+  if (CallScope *scope = CallScope::current()) scope->use(value->ptr);
+  // Objects of other modules' types have no size known here: nothing of
+  // them is read or written.
+  for (size_t i = 0; i < kTypeCount; ++i) {
+    if (types()[i] == wrapped->type) {
+      TypeExtent extent = typeExtent(i);
+      value->extent = extent.size;
+      value->writable = extent.plain;
+      break;
+    }
+  }
   return true;
 }
 

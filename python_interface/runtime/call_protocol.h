@@ -103,7 +103,43 @@ inline bool referenceArg(PyObject *object, TypeIndex type, T **value, const char
 }
 
 // A `void *` parameter takes the pointer of any wrapped object, or None.
-bool voidPointerArg(PyObject *object, void **value, const char *message);
+// The wrapped object's memory is a native object of known size, whatever
+// byte count the caller claims: calls bound what the library may read or
+// write at the address by that size, and write only into plain-data objects
+// (numbers only: any bytes leave a valid object). A claimed count beyond
+// the object is passed on cut down to it, so that the library answers with
+// its ordinary error for a buffer too small.
+struct RawMemory {
+  void *ptr = nullptr;
+  size_t extent = 0;       // bytes that may be read at ptr
+  bool writable = false;   // bytes up to extent may also be written
+  operator void *() const { return ptr; }
+};
+
+bool voidPointerArg(PyObject *object, RawMemory *value, const char *message);
+
+// At most `count` bytes, and no more than the object has. A null address
+// keeps the count: the library refuses it as null, the clearer answer.
+inline size_t readableBytes(const RawMemory &memory, size_t count) {
+  if (!memory.ptr) return count;
+  return count < memory.extent ? count : memory.extent;
+}
+inline size_t writableBytes(const RawMemory &memory, size_t count) {
+  return !memory.ptr || memory.writable ? readableBytes(memory, count) : 0;
+}
+// The address when `size` bytes may be written there, else null (which the
+// library refuses as a missing output).
+inline void *writableAddress(const RawMemory &memory, size_t size) {
+  return memory.writable && memory.extent >= size ? memory.ptr : nullptr;
+}
+
+// Size and writability of the native objects of the module's types
+// (defined with the generated method table); {0, false} for the others.
+struct TypeExtent {
+  size_t size;
+  bool plain;
+};
+TypeExtent typeExtent(size_t typeIndex);
 
 // Owns the moved-from source of a move constructor; deletes it when the
 // call ends (or later, while another call still works on it).

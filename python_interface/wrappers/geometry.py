@@ -7,6 +7,7 @@ from model import (Bool, Class, Constructed, Double, Int, Object, Overload, Owne
 
 def value_class(m, name, fields, arg, docs):
     cls = Class(name, f"tarn::lux::{name}", module=m)
+    cls.plain = True
     default_constructor(cls, nothrow=True)
     static(cls, "New", [arg(), arg()], f"tarn::lux::{name}::New($0, $1)", Owned(cls), nothrow=True)
     for field_name, doc in zip(fields, docs):
@@ -25,6 +26,7 @@ RANGES = [  # Python name, T, descriptor, argument kind, Python type in docs, ge
 
 def range_class(m, name, t, mangled, arg, pytype, result):
     cls = Class(name, f"tarn::lux::Range< {t} >", T=f"T_tarn__lux__RangeT_{mangled}_t", module=m)
+    cls.plain = True
     doc = ("\nConstructor for the Range\n\n"
            f":type min: {pytype}\n:param min: The minimum value of the range.\n"
            f":type max: {pytype}\n:param max: The maximum value of the range.\n"
@@ -46,6 +48,7 @@ def describe(m):
     value_class(m, "ScaleFactor", ["x", "y"], Double, [" X factor", " Y factor"])
 
     rect = Class("Rect2D", "tarn::lux::Rect2D", module=m)
+    rect.plain = True
     overloads(rect, "new_Rect2D", [
         ([SizeT(), SizeT(), SizeT(), SizeT()], "new tarn::lux::Rect2D($0, $1, $2, $3)", Constructed(rect),
          "tarn::lux::Rect2D::Rect2D(size_t,size_t,size_t,size_t)"),

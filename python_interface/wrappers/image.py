@@ -112,7 +112,7 @@ def describe(m):
     static(image, "CreateFromSize", [name(), SizeT(), SizeT()], "tarn::lux::Image::CreateFromSize($0, $1, $2)",
            Owned(image))
     static(image, "CreateFromSizeAndBuffer", [name(), VoidPointer(), SizeT(), SizeT(), SizeT()],
-           "tarn::lux::Image::CreateFromSizeAndBuffer($0, $1, $2, $3, $4)", Owned(image))
+           "tarn::lux::Image::CreateFromSizeAndBuffer($0, $1, rt::readableBytes($1, $2), $3, $4)", Owned(image))
     static(image, "CreateFromSizeAndPythonBuffer",
            [name(), Buffer("(uint8_t* buffer, size_t bufferSize_bytes)"), SizeT(), SizeT()],
            "tarn::lux::Image::CreateFromSizeAndBuffer($0, $1, $2, $3)", Owned(image))

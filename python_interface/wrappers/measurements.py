@@ -1,7 +1,7 @@
 """Pixel lines, histograms and their value records."""
 
 from dsl import default_constructor, field, library_object_constructors, lifecycle, method
-from model import (Class, Constructed, Object, Overload, Owned, PyObjectR, Self, SetterSelf, SignedR, SizeT, UnsignedR,
+from model import (Class, Constructed, Inside, Object, Overload, Owned, Self, SetterSelf, SignedR, SizeT, UnsignedR,
                    Void, enum)
 
 HEADERS = ["image/measurements.h"]
@@ -10,14 +10,9 @@ HEADERS = ["image/measurements.h"]
 def vector_field(cls, name, vector, text):
     """A vector member read as a container referring into the record and written as a copy of one."""
     getter = cls.add(f"{cls.name}_{name}_get", kind="property-get")
-    getter.overloads.append(
-        Overload([Self(cls, False)],
-                 # The container finds the member anew through the record on every use and keeps the
-                 # record's Python object alive: a record deleted or dropped meanwhile is a stale
-                 # reference, never freed memory.
-                 f"rt::newBorrowedResult(rt::types()[rt::{vector.T}], $obj0, rt::types()[rt::{cls.T}], 0, "
-                 f"[](void *record, size_t) -> void * {{ return &static_cast<{cls.native} *>(record)->{name}; }})",
-                 PyObjectR, nothrow=True))
+    # The container finds the member anew through the record on every use and keeps the record's Python
+    # object alive: a record deleted or dropped meanwhile is a stale reference, never freed memory.
+    getter.overloads.append(Overload([Self(cls, False)], f"&$0->{name}", Inside(vector, cls, 0, name), nothrow=True))
     setter = cls.add(f"{cls.name}_{name}_set", kind="property-set")
     # A vector is required: None is refused with the null-reference message.
     setter.overloads.append(

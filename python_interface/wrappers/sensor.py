@@ -1,7 +1,7 @@
 """Binning, Decimation, HotpixelCorrection, EdgeEnhancement, Sharpness and SharpnessROI."""
 
 from dsl import field, library_object_constructors, lifecycle, method, overloads
-from model import (Bool, Class, Constructed, DoubleR, Object, Overload, Owned, Result, Scalar, Self, SetterSelf, SignedR,
+from model import (Bool, Class, Constructed, DoubleR, Inside, Object, Overload, Owned, Scalar, Self, SetterSelf, SignedR,
                    UInt32, UInt8, UnsignedR, Void, enum)
 
 PROCESS_DOC = """
@@ -47,17 +47,6 @@ Whether the pixel format can be processed.
 
 def find(m, name):
     return next(c for c in m.classes if c.name == name)
-
-
-class Unowned(Result):
-    """A reference returned by the object layer: a wrapped object that does not own it."""
-
-    def __init__(self, cls):
-        self.cls = cls
-        self.ctype = f"{cls.native} *"
-
-    def emit(self, var):
-        return f"return rt::newResultObject({var}, rt::types()[rt::{self.cls.T}], 0);"
 
 
 def handle_class(m, name, doc):
@@ -145,7 +134,7 @@ def describe_sensor(m):
                                               unsupported=UNSUPPORTED,
                                               invalid=RANGE.format("a position lies outside the image")))
     method(hot, "CorrectInPlace", [Object(image, "&", name="image"), point_list()], "&$0->CorrectInPlace($1, $2)",
-           Unowned(image), nogil=True,
+           Inside(image, image, 1), nogil=True,
            doc="\nCorrects the listed hot pixels in the image itself and returns the image.\n\n:rtype: :py:class:`Image`\n")
     method(hot, "CorrectAdaptive", [Object(image, name="inputImage")], "$0->CorrectAdaptive($1)", Owned(image),
            const=False, nogil=True,
@@ -153,7 +142,7 @@ def describe_sensor(m):
                                   arg="inputImage", result="the corrected image.", unsupported=UNSUPPORTED,
                                   invalid=RANGE.format("the image is too small")))
     method(hot, "CorrectAdaptiveInPlace", [Object(image, "&", name="image")], "&$0->CorrectAdaptiveInPlace($1)",
-           Unowned(image), const=False, nogil=True,
+           Inside(image, image, 1), const=False, nogil=True,
            doc="\nDetects the hot pixels and corrects them in the image itself; returns the image.\n\n"
                ":rtype: :py:class:`Image`\n")
 
@@ -192,16 +181,6 @@ With no ROI set the whole image is measured; otherwise the result is the weighte
 """
 
 
-class RectInRecord(Result):
-    """`rect` of a record: a Rect2D that refers into the record, valid as long as it lives."""
-
-    def __init__(self, rect):
-        self.cls = rect
-        self.ctype = f"{rect.native} *"
-
-    emit = Unowned.emit
-
-
 def interval(name):
     """A sampling interval whose candidate check takes any int, so that 256 reaches the conversion and raises
     OverflowError rather than the overload message."""
@@ -220,7 +199,7 @@ def roi_record(m):
          f"{native}::SharpnessROI(tarn::lux::Rect2D,uint8_t,uint8_t,{ROI_TYPE})"),
     ], kind="ctor", nothrow=True)
     getter = roi.add("SharpnessROI_rect_get", kind="property-get")
-    getter.overloads.append(Overload([Self(roi, False)], "&$0->rect", RectInRecord(rect), nothrow=True))
+    getter.overloads.append(Overload([Self(roi, False)], "&$0->rect", Inside(rect, roi, 0, "rect"), nothrow=True))
     setter = roi.add("SharpnessROI_rect_set", kind="property-set")
     setter.overloads.append(Overload([SetterSelf(roi, False), Object(rect, "*")],
                                      "if ($1) $0->rect = *$1", Void, nothrow=True))

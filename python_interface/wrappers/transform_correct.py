@@ -56,6 +56,7 @@ class Dispatched(Function):
 
 def describe_factors(m):
     cls = Class("ColorCorrectionFactors", "tarn::lux::ColorCorrectionFactors", module=m)
+    cls.plain = True
     names = ["RR", "GR", "BR", "RG", "GG", "BG", "RB", "GB", "BB"]
     overloads(cls, "new_ColorCorrectionFactors", [
         ([Float() for _ in names], "new tarn::lux::ColorCorrectionFactors(" + ", ".join(f"${i}" for i in range(9)) + ")",

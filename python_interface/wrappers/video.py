@@ -2,8 +2,8 @@
 factories and capability queries, and the video writer."""
 
 from dsl import free, lifecycle, overloads
-from model import (Bool, Class, Constructed, Custom, Double, DoubleR, Int32, Move, Object, Overload, Owned, PyObjectR,
-                   Self, SignedR, SizeT, String, UInt16, UInt32, UnsignedR, Void, VoidPointer)
+from model import (Bool, Class, Constructed, Custom, Double, DoubleR, Inside, Int32, Move, Object, Overload, Owned,
+                   PyObjectR, Self, SignedR, SizeT, String, UInt16, UInt32, UnsignedR, Void, VoidPointer)
 
 HEADERS = ["io/video_bindings.h"]
 
@@ -296,11 +296,11 @@ def option_functions(cls, option_text):
     option = lambda: UInt16(option_text)  # noqa: E731
     size_pointer = Object(Class("size_t", "size_t", T="T_size_t"), "*")
     shared_method(cls, "SetOption", [option(), VoidPointer("void const *"), SizeT()],
-                  "$0->SetOption($1, $2, $3)", Void)
+                  "$0->SetOption($1, $2, rt::readableBytes($2, $3))", Void)
     shared_method(cls, "GetOption", [option(), VoidPointer(), SizeT(), size_pointer],
-                  "$0->GetOption($1, $2, $3, $4)", Void)
+                  "$0->GetOption($1, $2, rt::writableBytes($2, $3), $4)", Void)
     shared_method(cls, "OptionRange", [option(), VoidPointer(), VoidPointer(), VoidPointer()],
-                  "$0->OptionRange($1, $2, $3, $4)", Void)
+                  "$0->OptionRange($1, " + ", ".join(f"rt::writableAddress(${i}, sizeof(double))" for i in (2, 3, 4)) + ")", Void)
 
 
 def move_constructor(cls):
@@ -375,7 +375,7 @@ def describe(m):
     method("IsOpen", [], "$0->IsOpen()", Bool, const=True)
     method("Close", [], "$0->Close()", Void)
     method("Append", [Object(image)], "$0->Append($1)", Void)
-    method("__lshift__", [Object(image)], "rt::writerReference(*$0 << $1)", PyObjectR)
+    method("__lshift__", [Object(image)], "&(*$0 << $1)", Inside(writer, writer, 0))
     method("Encoder", [], "rt::encoderResult(*$0)", PyObjectR, const=True)
     method("Container", [], "rt::containerResult(*$0)", PyObjectR, const=True)
     method("NumFramesEncoded", [], "$0->NumFramesEncoded()", UnsignedR, const=True)

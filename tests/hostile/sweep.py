@@ -421,7 +421,7 @@ def parent_main(args):
     sigs = signatures()
     sig_file.write_text(json.dumps(sigs))
     if args.replay:
-        status, stderr = run_script(pathlib.Path(args.replay), environment, args.hang_seconds * 4)
+        status, stderr = run_script(pathlib.Path(args.replay).resolve(), environment, args.hang_seconds * 4)
         print(stderr[-4000:])
         print("replay status", status)
         return 1 if status != 0 else 0

@@ -42,7 +42,10 @@ def body_lines(f, o, argv):
         lines.append("  " + arg.convert(var, argv[i], message(f.name, number, arg.text)))
         passes.append(arg.pass_(var))
         number += arg.numbers
-    call = substitute(re.sub(r"\$obj(\d+)", lambda m: argv[int(m.group(1))], o.call), passes)
+    def objects(text):
+        return re.sub(r"\$obj(\d+)", lambda m: argv[int(m.group(1))], text)
+
+    call = substitute(objects(o.call), passes)
     result = o.result
     clauses = f"rt::Clauses::{o.clauses}"
     if result is Void:
@@ -55,7 +58,7 @@ def body_lines(f, o, argv):
     else:
         release = "true" if o.nogil else "false"
         lines.append(f"  if (!rt::invoke<{release}, {clauses}>([&] {{ {statement} }})) return nullptr;")
-    lines.append("  " + result.emit("r"))
+    lines.append("  " + objects(result.emit("r")))
     return lines
 
 
@@ -152,10 +155,26 @@ def table_flag(f):
     return "METH_O" if f.custom else f.flag
 
 
-def method_table(functions):
+def type_extents(classes):
+    """rt::typeExtent: the size of each class's native object, and whether it is plain data."""
+    out = ["namespace tarn::rt {", "", "TypeExtent typeExtent(size_t typeIndex) {", "  switch (typeIndex) {",
+           "    case T_size_t:", "      return {sizeof(size_t), true};"]
+    for cls in classes:
+        if cls.plain:
+            out.append(f"    static_assert(std::is_trivially_copyable_v<{cls.native}>);")
+        out += [f"    case {cls.T}:", f"      return {{sizeof({cls.native}), {'true' if cls.plain else 'false'}}};"]
+    out += ["    default:", "      return {0, false};", "  }", "}", "", "}  // namespace tarn::rt", ""]
+    return out
+
+
+def method_table(functions, classes, includes):
     out = ["// Generated from the wrapper descriptions; do not edit.",
-           '#include "wrappers/method_table.h"', "", '#include "runtime/wrapped_object.h"', "",
-           "namespace tarn::wrappers {", ""]
+           '#include "wrappers/method_table.h"', "", '#include "runtime/call_protocol.h"',
+           '#include "runtime/wrapped_object.h"']
+    out += [f'#include "{i}"' for i in includes]
+    out += ["", "#include <memory>", "#include <type_traits>", ""]
+    out += type_extents(classes)
+    out += ["namespace tarn::wrappers {", ""]
     for f in functions:
         if f.custom != "init":
             out.append(f"PyObject *w_{f.name}(PyObject *, PyObject *);")

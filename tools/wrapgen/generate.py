@@ -70,7 +70,8 @@ def main(argv):
     for cls in module.classes + [module.free]:
         write_if_changed(os.path.join(cpp_dir, "wrappers", f"{cls.name}.cpp"), 
                          emit_cpp.class_source(cls, [UMBRELLA] + module.headers))
-    write_if_changed(os.path.join(cpp_dir, "wrappers", "method_table.cpp"), emit_cpp.method_table(functions))
+    write_if_changed(os.path.join(cpp_dir, "wrappers", "method_table.cpp"),
+                     emit_cpp.method_table(functions, module.classes, [UMBRELLA] + module.headers))
     os.makedirs(os.path.dirname(proxy_file), exist_ok=True)
     write_if_changed(proxy_file, emit_python.proxy_module(module, mixins))
     for name, text in emit_stubs.stubs(module, mixins, description_dir).items():

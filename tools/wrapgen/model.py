@@ -181,7 +181,7 @@ class VoidPointer(Arg):
         super().__init__(text, name)
 
     def declare(self, var):
-        return f"void *{var} = nullptr;"
+        return f"rt::RawMemory {var};"
 
     def convert(self, var, obj, message):
         return f"if (!rt::voidPointerArg({obj}, &{var}, {message})) return nullptr;"
@@ -286,6 +286,27 @@ class Constructed(Result):
         return f"return rt::constructorResult({var}, rt::{self.cls.T});"
 
 
+class Inside(Result):
+    """A reference into (or to) the object another argument wraps: `member` of it, or the object itself.
+
+    The result is a borrowed wrapped object: it keeps that argument's Python object alive and finds the
+    native pointer anew through it on every use, so an argument dropped, deleted or changed meanwhile is
+    a stale reference and never freed memory."""
+
+    def __init__(self, cls, owner, argument, member=None, ctype=None):
+        self.cls, self.owner, self.argument, self.member = cls, owner, argument, member
+        self.ctype = ctype or f"{cls.native} *"
+
+    def emit(self, var):
+        if self.member:
+            locate = (f"[](void *owner, size_t) -> void * {{ "
+                      f"return &static_cast<{self.owner.native} *>(owner)->{self.member}; }}")
+        else:
+            locate = "rt::ownerItself"
+        return (f"if (!{var}) return rt::none();\n  return rt::newBorrowedResult("
+                f"rt::types()[rt::{self.cls.T}], $obj{self.argument}, rt::types()[rt::{self.owner.T}], 0, {locate});")
+
+
 # --- functions ---------------------------------------------------------------------
 
 class Overload:
@@ -343,6 +364,7 @@ class Class:
         self.doc = doc
         self.pyname = pyname or name
         self.properties = []  # (pyname, getter, setter, doc)
+        self.plain = False  # numbers only: raw bytes written into it leave a valid object
         if module is not None:
             module.classes.append(self)
 

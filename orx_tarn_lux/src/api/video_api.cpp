@@ -1,6 +1,7 @@
 // Video writing: the writer's life cycle, its queue and counters, the options
 // of its encoder and container, and what each encoder and container supports.
 #include <algorithm>
+#include <cstring>
 #include <thread>
 
 #include "core/api.h"
@@ -30,13 +31,14 @@ size_t encoderThreads() {
 
 template <typename T>
 void writeRange(void* minimum, void* maximum, void* increment, T low, T high, T step) {
-    // All three are checked before anything is written.
-    T& min = check::out(static_cast<T*>(minimum), "minimum");
-    T& max = check::out(static_cast<T*>(maximum), "maximum");
-    T& inc = check::out(static_cast<T*>(increment), "increment");
-    min = low;
-    max = high;
-    inc = step;
+    // All three are checked before anything is written; the addresses need
+    // no alignment (the values are copied as bytes).
+    if (minimum == nullptr) check::nullPointer("minimum");
+    if (maximum == nullptr) check::nullPointer("maximum");
+    if (increment == nullptr) check::nullPointer("increment");
+    std::memcpy(minimum, &low, sizeof low);
+    std::memcpy(maximum, &high, sizeof high);
+    std::memcpy(increment, &step, sizeof step);
 }
 
 }  // namespace
