@@ -23,7 +23,7 @@ _RESENDS = 3  # times frames lost with a worker are sent again, as often as Dask
 
 # Each worker process keeps the pipelines it was sent, made once, so that the
 # library objects (converters and their buffer pools) serve every batch.
-_pipelines = {}
+_pipelines: "dict[str, _pipeline.Pipeline]" = {}
 _pipelines_lock = _threading.Lock()
 _PIPELINES_KEPT = 8
 
