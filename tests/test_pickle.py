@@ -67,6 +67,13 @@ def test_protocol_5_hands_out_the_pixel_memory_itself(t):
     assert bytes(again.DataView()) == data
 
 
+def test_the_empty_image_round_trips(t):
+    empty = t.Image.CreateFromSize("Invalid", 0, 0)
+    for protocol in (2, 5):
+        restored = pickle.loads(pickle.dumps(empty, protocol=protocol))
+        assert restored.Empty() and restored.ByteCount() == 0 and restored == empty
+
+
 def test_a_truncated_buffer_is_refused(t):
     image, _ = noise_image(t, "RGB8")
     buffers = []
