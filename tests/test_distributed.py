@@ -13,6 +13,7 @@ import subprocess
 import sys
 import time
 
+import numpy as np
 import pytest
 
 from conftest import PACKAGE_PARENT, ROOT
@@ -70,6 +71,10 @@ def photos(p, samples):
             for e in manifest["files"] if e["format"].startswith("Bayer")]
 
 
+def address(buffer):
+    return np.frombuffer(buffer, np.uint8).__array_interface__["data"][0]
+
+
 def written(folder):
     return {path.name: path.read_bytes() for path in sorted(pathlib.Path(folder).iterdir())}
 
@@ -99,6 +104,16 @@ def test_the_command_line_refuses_two_clusters(tmp_path):
         cli.main(["-q", "process", "a.png", "--out", str(tmp_path), "--gamma", "2", "--scheduler", "tcp://x:1",
                   "--local-cluster", "2"])
     assert raised.value.code == 2
+
+
+@cluster_only
+def test_dask_sends_an_image_from_its_own_memory(t):
+    protocol = pytest.importorskip("distributed.protocol")
+    image = t.Image.from_numpy(np.random.default_rng(0).integers(0, 256, (48, 64, 3), dtype=np.uint8))
+    header, frames = protocol.serialize(image, serializers=("pickle",))
+    pixels = [frame for frame in frames if memoryview(frame).nbytes == image.ByteCount()]
+    assert len(pixels) == 1 and address(pixels[0]) == address(image.DataView())
+    assert protocol.deserialize(header, frames) == image
 
 
 @cluster_only
