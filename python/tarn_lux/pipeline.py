@@ -87,19 +87,37 @@ def read_image(path, raw=None, size=None):
         return _lib.ImageReader_Read(path)
     width, height = _parse_size(size)
     name = pixel_format_value(raw)
-    data = bytearray(_pathlib.Path(path).read_bytes())
-    if width <= 0 or height <= 0:
-        raise ValueError("%s: a frame of %dx%d pixels has no pixels" % (path, width, height))
-    # Byte counts of packed formats depend on the pixel count only (whole
-    # frames are one bit stream), so no image needs to be made to know it.
-    fmt = _lib.new_PixelFormat(name)
-    expected = _lib.PixelFormat_CalculateStorageSizeOfPixels(fmt, width * height)
-    if _lib.PixelFormat_IsYUV(fmt):  # the chroma plane covers 2x2 blocks, rounded up
-        expected = width * height + 2 * ((width + 1) // 2) * ((height + 1) // 2)
-    if len(data) != expected:
-        raise ValueError("%s: %d bytes, but a %dx%d %s frame has %d" % (path, len(data), width, height,
-                                                                       _format_name(name), expected))
+    with open(path, "rb") as file:
+        if width <= 0 or height <= 0:
+            raise ValueError("%s: a frame of %dx%d pixels has no pixels" % (path, width, height))
+        # Byte counts of packed formats depend on the pixel count only (whole
+        # frames are one bit stream), so no image needs to be made to know it.
+        fmt = _lib.new_PixelFormat(name)
+        expected = _lib.PixelFormat_CalculateStorageSizeOfPixels(fmt, width * height)
+        if _lib.PixelFormat_IsYUV(fmt):  # the chroma plane covers 2x2 blocks, rounded up
+            expected = width * height + 2 * ((width + 1) // 2) * ((height + 1) // 2)
+        length = _os.fstat(file.fileno()).st_size
+        if length != expected:
+            raise ValueError("%s: %d bytes, but a %dx%d %s frame has %d" % (path, length, width, height,
+                                                                           _format_name(name), expected))
+        data = _frame_buffer(expected)
+        if file.readinto(data) != expected or file.read(1):
+            raise ValueError("%s: the file changed while it was read" % path)
     return _lib.Image_CreateFromSizeAndPythonBuffer(name, data, width, height)
+
+
+_buffers = _threading.local()
+
+
+def _frame_buffer(size):
+    """A writable buffer of `size` bytes that this thread reuses for every
+    raw file (the image copies from it). A new block per frame would be
+    handed back to the system when freed and cost page faults on every frame
+    wherever the allocator is set to trim eagerly, as Dask's workers are."""
+    buffer = getattr(_buffers, "data", None)
+    if buffer is None or len(buffer) < size:
+        buffer = _buffers.data = bytearray(size)
+    return memoryview(buffer)[:size]
 
 
 def _parse_size(size):
