@@ -98,6 +98,18 @@ print(loaded)
     assert done.stdout.strip().splitlines()[-1] == "[]"
 
 
+def test_raw_frames_of_other_sizes_read_in_turn_keep_their_bytes(p, tmp_path):
+    # Raw files are read through one buffer per thread, for the workers' sake.
+    rng = np.random.default_rng(3)
+    frames = [(rng.integers(0, 256, width * height, dtype=np.uint8).tobytes(), width, height)
+              for width, height in ((64, 48), (16, 8), (80, 60), (16, 8))]
+    for number, (data, width, height) in enumerate(frames):
+        (tmp_path / ("%d.raw" % number)).write_bytes(data)
+    images = [p.read_image(tmp_path / ("%d.raw" % number), "Mono8", (width, height))
+              for number, (_, width, height) in enumerate(frames)]
+    assert [bytes(image.DataView()) for image in images] == [data for data, _, _ in frames]
+
+
 def test_the_command_line_refuses_two_clusters(tmp_path):
     from tarn_lux import cli
     with pytest.raises(SystemExit) as raised:
