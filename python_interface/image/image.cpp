@@ -28,6 +28,7 @@ Image &Image::operator=(Image &&other) noexcept {
     if (handle_) TARN_LUX_Image_Destruct(handle_);
     handle_ = other.handle_;
     other.handle_ = nullptr;
+    memoryOwner_ = std::move(other.memoryOwner_);
   }
   return *this;
 }
@@ -58,6 +59,11 @@ PixelFormat Image::GetPixelFormat() const {
 }
 uint64_t Image::Timestamp() const { return query<uint64_t>(TARN_LUX_Image_Timestamp, handle_); }
 uint8_t *Image::Data() const { return query<uint8_t *>(TARN_LUX_Image_Data, handle_); }
+
+const void *Image::MemoryAddress() const noexcept {
+  uint8_t *data = nullptr;
+  return handle_ && TARN_LUX_Image_Data(handle_, &data) == TARN_LUX_RETURN_CODE_SUCCESS ? data : nullptr;
+}
 
 bool Image::Empty() const {
   return !handle_ || GetPixelFormat().GetPixelFormatName() == PixelFormatName_Invalid;

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "image/geometry.h"
 #include "image/pixel_format.h"
@@ -15,7 +16,9 @@ class Image {
   // The empty image (Invalid, 0 x 0).
   Image();
   explicit Image(TARN_LUX_ImageHandle handle) noexcept : handle_(handle) {}
-  Image(Image &&other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+  Image(Image &&other) noexcept : handle_(other.handle_), memoryOwner_(std::move(other.memoryOwner_)) {
+    other.handle_ = nullptr;
+  }
   Image &operator=(Image &&other) noexcept;
   Image(const Image &) = delete;
   Image &operator=(const Image &) = delete;
@@ -51,8 +54,14 @@ class Image {
 
   TARN_LUX_ImageHandle handle() const noexcept { return handle_; }
 
+  // An image made over memory it does not own (a conversion into a caller's
+  // buffer) keeps that memory's owner until the library image is gone.
+  const void *MemoryAddress() const noexcept;
+  void KeepMemoryAlive(std::shared_ptr<void> owner) noexcept { memoryOwner_ = std::move(owner); }
+
  private:
   TARN_LUX_ImageHandle handle_ = nullptr;
+  std::shared_ptr<void> memoryOwner_;  // released after the handle
 };
 
 }  // namespace tarn::lux

@@ -250,7 +250,13 @@ bool bufferArg(PyObject *object, BufferArg &arg, const char *message) {
   }
   arg.data = static_cast<uint8_t *>(view.buf);
   arg.size = static_cast<size_t>(view.len);
-  PyBuffer_Release(&view);
+  // The export lasts as long as the call: code run by a later conversion,
+  // or another thread while the lock is released, cannot resize or free
+  // the memory the library is about to write.
+  if (CallScope *scope = CallScope::current())
+    scope->holdBuffer(view);
+  else
+    PyBuffer_Release(&view);
   return true;
 }
 

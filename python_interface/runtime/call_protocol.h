@@ -237,11 +237,26 @@ inline PyObject *adoptedResult(std::unique_ptr<T> object, TypeIndex type, int fl
   return result;
 }
 
+// Results that can sit on memory they do not own (an image converted into
+// a caller's buffer) keep the call's export of that buffer.
+template <class T, class = void>
+struct SitsOnMemory : std::false_type {};
+template <class T>
+struct SitsOnMemory<T, std::void_t<decltype(std::declval<T &>().MemoryAddress()),
+                                   decltype(std::declval<T &>().KeepMemoryAlive(std::shared_ptr<void>()))>>
+    : std::true_type {};
+
 // A proxy instance owning a heap copy (or move) of a value.
 template <class T>
 inline PyObject *ownedResult(T &&value, TypeIndex type) {
   using Plain = std::remove_cv_t<std::remove_reference_t<T>>;
-  return adoptedResult(std::make_unique<Plain>(std::forward<T>(value)), type, kOwn);
+  auto object = std::make_unique<Plain>(std::forward<T>(value));
+  if constexpr (SitsOnMemory<Plain>::value) {
+    if (CallScope *scope = CallScope::current())
+      if (std::shared_ptr<void> owner = scope->bufferHolding(object->MemoryAddress()))
+        object->KeepMemoryAlive(std::move(owner));
+  }
+  return adoptedResult(std::move(object), type, kOwn);
 }
 
 template <class T>

@@ -45,12 +45,13 @@ CallScope::CallScope() noexcept : outer_(tCurrent) {
 CallScope::~CallScope() {
   ActiveScopes::unlink(this);
   tCurrent = outer_;
-  const bool releases = keptCount_ > 0 || (gDeferred && !gDeferred->empty());
+  const bool releases = keptCount_ > 0 || !buffers_.empty() || (gDeferred && !gDeferred->empty());
   if (!releases) return;
   // What the releases run (destructors, __del__ methods) must not disturb the
   // error the wrapper is about to return.
   PyObject *type, *value, *traceback;
   PyErr_Fetch(&type, &value, &traceback);
+  buffers_.clear();
   for (size_t i = 0; i < keptCount_; ++i) Py_DECREF(kept_[i]);
   if (moreKept_)
     for (PyObject *object : *moreKept_) Py_DECREF(object);
@@ -98,6 +99,30 @@ bool inUse(const void *address, const CallScope *except) noexcept {
   for (const CallScope *scope = ActiveScopes::head; scope; scope = scope->next_)
     if (scope != except && scope->uses(address)) return true;
   return false;
+}
+
+std::shared_ptr<void> CallScope::holdBuffer(const Py_buffer &view) {
+  // The last owner may go away on any thread (an image freed inside a call
+  // that released the lock): the release takes the lock itself.
+  std::shared_ptr<Py_buffer> held(new Py_buffer(view), [](Py_buffer *export_) {
+    if (Py_IsInitialized()) {
+      PyGILState_STATE state = PyGILState_Ensure();
+      PyBuffer_Release(export_);
+      PyGILState_Release(state);
+    }
+    delete export_;
+  });
+  buffers_.push_back(held);
+  return held;
+}
+
+std::shared_ptr<void> CallScope::bufferHolding(const void *address) const {
+  const char *at = static_cast<const char *>(address);
+  for (const auto &held : buffers_) {
+    const char *begin = static_cast<const char *>(held->buf);
+    if (at && at >= begin && at < begin + held->len) return held;
+  }
+  return nullptr;
 }
 
 void destroyNative(void *object, void (*deleter)(void *)) {

@@ -48,6 +48,13 @@ class CallScope {
 
   bool uses(const void *address) const noexcept;
 
+  // Holds a Python buffer export until the scope ends, or longer for the
+  // results that share the returned owner: while exported, the buffer's
+  // object can neither resize nor free its memory.
+  std::shared_ptr<void> holdBuffer(const Py_buffer &view);
+  // The owner of a held export whose memory contains `address`, or null.
+  std::shared_ptr<void> bufferHolding(const void *address) const;
+
  private:
   static constexpr size_t kInline = 6;
   friend struct ActiveScopes;
@@ -60,6 +67,7 @@ class CallScope {
   size_t keptCount_ = 0, usedCount_ = 0;
   std::unique_ptr<std::vector<PyObject *>> moreKept_;
   std::unique_ptr<std::vector<const void *>> moreUsed_;
+  std::vector<std::shared_ptr<Py_buffer>> buffers_;
 };
 
 // Whether any active call other than `except` works on `address`.
