@@ -8,7 +8,6 @@ more than one file or frame.
 
 import argparse
 import contextlib
-import logging
 import os
 import pathlib
 import sys
@@ -152,6 +151,7 @@ def _dask_client(args):
         raise UsageError("--scheduler and --local-cluster exclude each other")
     if args.local_cluster is not None and args.local_cluster < 1:
         raise UsageError("--local-cluster needs at least 1 worker process, not %d" % args.local_cluster)
+    import logging
     try:
         from distributed import Client, LocalCluster
     except ImportError:
