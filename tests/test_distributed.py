@@ -26,11 +26,10 @@ import make_samples  # noqa: E402
 # A sanitized run preloads the sanitizer runtimes into the interpreter, and
 # the worker processes Dask spawns inherit them. Tried there, the cluster
 # worked, but a worker started in place of a killed one took over a minute
-# to come up, LeakSanitizer's exit-time scan crashed in a command-line run
-# with Dask's threads, and the interpreter's own allocations under Dask
-# (float results, resized frames) were reported as leaks at exit. The
-# library's part of this path, pickling, is tested there (test_pickle.py);
-# the cluster runs in the other stages.
+# to come up, and the interpreter's own allocations under Dask (float
+# results, resized frames) were reported as leaks at the exit of the
+# command-line runs. The library's part of this path, pickling, is tested
+# there (test_pickle.py); the cluster runs in the other stages.
 SANITIZED = "libasan" in os.environ.get("LD_PRELOAD", "")
 cluster_only = pytest.mark.skipif(SANITIZED, reason="Dask's worker processes inherit the sanitizer runtimes: "
                                   "slow to start, and LeakSanitizer fails at their exit")
