@@ -43,7 +43,9 @@ void setErrorObject(PyObject *type, PyObject *value) {
 
 bool argumentError(int status, const char *message) {
   if (status == kStaleReference) {
-    std::string text = std::string(message) + ": the object it referred to (a vector element, a member or an argument of the call that made it) no longer exists";
+    std::string text = std::string(message) +
+                       ": the object it referred to (a vector element, a member or an argument of the call that "
+                       "made it) no longer exists";
     setError(PyExc_IndexError, text.c_str());
     return false;
   }

@@ -252,7 +252,7 @@ inline PyObject *ownedResult(T &&value, TypeIndex type) {
   using Plain = std::remove_cv_t<std::remove_reference_t<T>>;
   auto object = std::make_unique<Plain>(std::forward<T>(value));
   if constexpr (SitsOnMemory<Plain>::value) {
-    if (CallScope *scope = CallScope::current())
+    if (CallScope *scope = CallScope::current(); scope && scope->holdsBuffers())
       if (std::shared_ptr<void> owner = scope->bufferHolding(object->MemoryAddress()))
         object->KeepMemoryAlive(std::move(owner));
   }

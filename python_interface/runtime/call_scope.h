@@ -52,6 +52,7 @@ class CallScope {
   // results that share the returned owner: while exported, the buffer's
   // object can neither resize nor free its memory.
   std::shared_ptr<void> holdBuffer(const Py_buffer &view);
+  bool holdsBuffers() const noexcept { return !buffers_.empty(); }
   // The owner of a held export whose memory contains `address`, or null.
   std::shared_ptr<void> bufferHolding(const void *address) const;
 
